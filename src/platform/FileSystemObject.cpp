@@ -1,0 +1,79 @@
+#include "platform/FileSystemObject.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+FileSystemObject::FileSystemObject(QString appFolder) : m_appFolder(std::move(appFolder)) {}
+
+QString FileSystemObject::relativePart(const QString& programPath) const {
+    if (programPath.startsWith(m_appFolder))
+        return programPath.mid(m_appFolder.size());
+    return programPath;
+}
+
+std::optional<QString> FileSystemObject::resolveFile(const QString& programPath) const {
+    return resolve(programPath, false);
+}
+
+std::optional<QString> FileSystemObject::resolveFolder(const QString& programPath) const {
+    return resolve(programPath, true);
+}
+
+std::optional<QString> FileSystemObject::resolve(const QString& programPath,
+                                                 bool wantFolder) const {
+    if (!programPath.startsWith(m_appFolder))
+        return std::nullopt;
+    const QString rest = programPath.mid(m_appFolder.size());
+    // The rest must begin with a separator: "<app>x\..." is another folder.
+    if (!rest.isEmpty() && rest.front() != u'\\' && rest.front() != u'/')
+        return std::nullopt;
+
+    QString current = m_appFolder;
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
+    const QStringList parts = rest.mid(1).split(separators);
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString& part = parts[i];
+        const bool last = i == parts.size() - 1;
+        if (part.isEmpty()) {
+            // "\Grafemi\/etc/passwd.jpg": a field value that starts absolute.
+            if (last && i == 0)
+                break;
+            return std::nullopt;
+        }
+        if (part == u"." || part == u".." || part.contains(u':') || part.contains(QChar(0)))
+            return std::nullopt;
+        const QString exact = current + u'/' + part;
+        QFileInfo info(exact);
+        if (info.exists()) {
+            current = exact;
+            continue;
+        }
+        // Case differs from what is on disk: look the name up in the folder.
+        QDir dir(current);
+        const QStringList entries =
+            dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QString found;
+        for (const QString& entry : entries) {
+            if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                found = entry;
+                if (entry.size() == part.size())
+                    break;
+            }
+        }
+        if (found.isEmpty())
+            return std::nullopt;
+        current = current + u'/' + found;
+    }
+    QFileInfo result(current);
+    // A link that points out of the folder is as foreign as "..".
+    if (result.isSymLink()) {
+        const QString target = result.canonicalFilePath();
+        const QString root = QFileInfo(m_appFolder).canonicalFilePath();
+        if (target.isEmpty() || !(target + u'/').startsWith(root + u'/'))
+            return std::nullopt;
+    }
+    if (wantFolder ? !result.isDir() : !result.isFile())
+        return std::nullopt;
+    return current;
+}
