@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+
 // Reads the table named `table` from the database file at `filePath`
 // (already resolved to a real file on disk), with the seven fields of
 // TableData. Throws PlatformError with an Italian description that names the
@@ -15,3 +17,6 @@ public:
     virtual TableData load(const QString& filePath, const QString& password,
                            const QString& table) const = 0;
 };
+
+// The reader for Access (Jet 4) files.
+std::unique_ptr<TableLoader> makeMdbLoader();

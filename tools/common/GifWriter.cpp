@@ -39,6 +39,11 @@ QImage toIndexed(const QImage& source, int* transparentIndex) {
     return indexed;
 }
 
+int appendBytes(GifFileType* gif, const GifByteType* data, int length) {
+    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
+    return length;
+}
+
 } // namespace
 
 bool writeGif(const QImage& image, const QString& path, QString* error) {
@@ -65,15 +70,20 @@ bool writeGif(const QImage& image, const QString& path, QString* error) {
                                   static_cast<GifByteType>(qGreen(table[i])),
                                   static_cast<GifByteType>(qBlue(table[i]))};
 
+    // Encode into memory, then write the file the ordinary way (giflib's own
+    // file opening makes owner-only files).
+    QByteArray bytes;
     int gifError = 0;
-    GifFileType* gif = EGifOpenFileName(QFile::encodeName(path).constData(), false, &gifError);
+    GifFileType* gif = EGifOpen(&bytes, appendBytes, &gifError);
     if (!gif)
         return fail(QString::fromUtf8(GifErrorString(gifError)));
 
     ColorMapObject* map = GifMakeMapObject(colours, palette.data());
     bool ok = map != nullptr;
+    // Transparency needs a GIF89a extension block.
+    EGifSetGifVersion(gif, transparent >= 0);
+    ok = ok && EGifPutScreenDesc(gif, indexed.width(), indexed.height(), bits, 0, map) == GIF_OK;
     if (ok && transparent >= 0) {
-        EGifSetGifVersion(gif, true);
         GraphicsControlBlock gcb{};
         gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
         gcb.UserInputFlag = false;
@@ -84,9 +94,8 @@ bool writeGif(const QImage& image, const QString& path, QString* error) {
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
              GIF_OK;
     }
-    ok = ok && EGifPutScreenDesc(gif, indexed.width(), indexed.height(), bits, 0, map) == GIF_OK;
-    ok = ok && EGifPutImageDesc(gif, 0, 0, indexed.width(), indexed.height(), false, nullptr) ==
-                   GIF_OK;
+    ok = ok &&
+         EGifPutImageDesc(gif, 0, 0, indexed.width(), indexed.height(), false, nullptr) == GIF_OK;
     for (int y = 0; ok && y < indexed.height(); ++y) {
         auto* line = const_cast<GifPixelType*>(indexed.constScanLine(y));
         ok = EGifPutLine(gif, line, indexed.width()) == GIF_OK;
@@ -97,5 +106,8 @@ bool writeGif(const QImage& image, const QString& path, QString* error) {
         ok = false;
     if (!ok)
         return fail(QString::fromUtf8(GifErrorString(lastError ? lastError : gifError)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return fail(file.errorString());
     return true;
 }

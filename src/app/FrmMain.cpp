@@ -1,0 +1,296 @@
+#include "app/FrmMain.h"
+
+#include "dialogs/FrmGoto.h"
+#include "dialogs/FrmInfo.h"
+#include "media/FrmPlay.h"
+#include "platform/Platform.h"
+#include "platform/PlatformError.h"
+#include "ui_FrmMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QToolButton>
+
+namespace {
+
+// Lets the window's menu shortcuts act while a text box has the focus: a
+// line edit would otherwise keep Ctrl+C (copy) and friends for itself.
+class MenuShortcutsFirst : public QObject {
+public:
+    MenuShortcutsFirst(QMainWindow* window) : QObject(window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const QKeySequence pressed(key->keyCombination());
+            const auto actions = m_window->findChildren<QAction*>();
+            for (QAction* action : actions) {
+                if (action->isEnabled() && !action->shortcut().isEmpty() &&
+                    action->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+                    event->ignore();
+                    return true;
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QMainWindow* m_window;
+};
+
+} // namespace
+
+// The start picture and the icon are compiled into the static library; its
+// resources must be registered by hand (outside any namespace).
+static void registerResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)registered;
+}
+
+FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::FrmMain>()) {
+    registerResources();
+    ui->setupUi(this);
+    // The layout is absolute and made for one client size.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    ui->TxtImmTn->setCurrentText(QStringLiteral("(Tono)"));
+
+    m_data.bind(Field::Sillaba, [this](const QString& v) { ui->TxtSolSill->setText(v); });
+    m_data.bind(Field::Tono, [this](const QString& v) { ui->TxtSolTn->setText(v); });
+    m_data.bind(Field::Significato, [this](const QString& v) { ui->TxtSolSign->setPlainText(v); });
+    m_data.bind(Field::Note, [this](const QString& v) { ui->TxtNote->setPlainText(v); });
+
+    auto* filter = new MenuShortcutsFirst(this);
+    for (QWidget* box :
+         std::initializer_list<QWidget*>{ui->TxtImmSill, ui->TxtImmTn, ui->TxtImmTn->lineEdit(),
+                                         ui->TxtSolSill, ui->TxtSolTn, ui->TxtSolSign, ui->TxtNote})
+        box->installEventFilter(filter);
+
+    connectHandlers();
+}
+
+FrmMain::~FrmMain() {
+    // Windows without an owner are ours to release.
+    delete m_frmPlay.data();
+    delete m_frmGoto.data();
+    delete m_frmInfo.data();
+}
+
+FrmPlay* FrmMain::loadedFrmPlay() const {
+    return m_frmPlay.data();
+}
+FrmGoto* FrmMain::loadedFrmGoto() const {
+    return m_frmGoto.data();
+}
+FrmInfo* FrmMain::loadedFrmInfo() const {
+    return m_frmInfo.data();
+}
+
+void FrmMain::onMenu(QAction* action, void (FrmMain::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+        if (action->isCheckable())
+            action->setChecked(!checked);
+        (this->*handler)();
+    });
+}
+
+void FrmMain::connectHandlers() {
+    connect(ui->CmdNewGraf, &QToolButton::clicked, this, &FrmMain::CmdNewGraf_Click);
+    connect(ui->CmdMatch, &QToolButton::clicked, this, &FrmMain::CmdMatch_Click);
+    connect(ui->CmdCanc, &QToolButton::clicked, this, &FrmMain::CmdCanc_Click);
+    connect(ui->CmdExit, &QToolButton::clicked, this, &FrmMain::CmdExit_Click);
+    connect(ui->CmdSnd, &QToolButton::clicked, this, &FrmMain::CmdSnd_Click);
+    connect(ui->CmdFlm, &QToolButton::clicked, this, &FrmMain::CmdFlm_Click);
+    connect(ui->TxtImmTn, &QComboBox::editTextChanged, this, &FrmMain::TxtImmTn_Change);
+
+    // The clear-all button answers to Escape of its own (Enter would wipe
+    // the answer being typed), only while it is enabled.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (ui->CmdCanc->isEnabled())
+            CmdCanc_Click();
+    });
+
+    onMenu(ui->MnuNew, &FrmMain::MnuNew_Click);
+    onMenu(ui->MnuSlv, &FrmMain::MnuSlv_Click);
+    onMenu(ui->MnuCanc, &FrmMain::MnuCanc_Click);
+    onMenu(ui->MnuExit, &FrmMain::MnuExit_Click);
+    onMenu(ui->MnuSeq, &FrmMain::MnuSeq_Click);
+    onMenu(ui->MnuRnd, &FrmMain::MnuRnd_Click);
+    onMenu(ui->MnuStart, &FrmMain::MnuStart_Click);
+    onMenu(ui->MnuLev1, &FrmMain::MnuLev1_Click);
+    onMenu(ui->MnuLev2, &FrmMain::MnuLev2_Click);
+    onMenu(ui->MnuSR, &FrmMain::MnuSR_Click);
+    onMenu(ui->MnuLG, &FrmMain::MnuLG_Click);
+    onMenu(ui->MnuLB, &FrmMain::MnuLB_Click);
+    onMenu(ui->MnuCJ, &FrmMain::MnuCJ_Click);
+    onMenu(ui->MnuRD, &FrmMain::MnuRD_Click);
+    onMenu(ui->MnuMB, &FrmMain::MnuMB_Click);
+    onMenu(ui->MnuVS, &FrmMain::MnuVS_Click);
+    onMenu(ui->MnuHD, &FrmMain::MnuHD_Click);
+    onMenu(ui->MnuCM, &FrmMain::MnuCM_Click);
+    onMenu(ui->MnuSfd, &FrmMain::MnuSfd_Click);
+    onMenu(ui->MnuInfo, &FrmMain::MnuInfo_Click);
+}
+
+bool FrmMain::Form_Load() {
+    objFSO = std::make_unique<FileSystemObject>(Platform::appPath());
+    PercApp = objFSO->appFolder();
+    PercDB = PercApp + QStringLiteral("\\DBGrafemi1.mdb");
+    m_data.setDatabaseName(PercDB);
+    m_data.setConnect(QStringLiteral("Access 2000;pwd=582317"));
+    m_data.setRecordSource(QStringLiteral("Tabella"));
+    try {
+        m_data.refresh(*objFSO);
+        if (m_data.recordCount() == 0)
+            throw PlatformError(
+                PlatformError::NoCurrentRecord,
+                QStringLiteral("Impossibile aprire il database:\n%1\n\nLa tabella \"Tabella\" "
+                               "è vuota.")
+                    .arg(QDir::toNativeSeparators(m_data.openedFile())));
+        m_data.moveLast();
+        if (m_data.recordCount() > MaxRecordCount)
+            throw PlatformError(PlatformError::Overflow,
+                                QStringLiteral("Impossibile aprire il database:\n%1\n\nLa tabella "
+                                               "\"Tabella\" ha più di %2 righe.")
+                                    .arg(QDir::toNativeSeparators(m_data.openedFile()))
+                                    .arg(MaxRecordCount));
+    } catch (const PlatformError& error) {
+        Platform::msgBox(error.description(), Platform::vbCritical);
+        return false;
+    }
+    CountRec = m_data.recordCount();
+    UpperRec = 225;
+    Theme = PercApp + QStringLiteral("\\Grafica\\Temi\\SquareRed");
+    ChngThm(QStringLiteral("&H0000CE"));
+    return true;
+}
+
+std::optional<QColor> FrmMain::colorFromText(const QString& colorText) {
+    if (colorText.size() < 3 || colorText.size() > 8 ||
+        !colorText.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive))
+        return std::nullopt;
+    bool ok = false;
+    const uint value = colorText.mid(2).toUInt(&ok, 16);
+    if (!ok || colorText.mid(2).contains(u'+') || colorText.mid(2).contains(u'-') ||
+        colorText.mid(2).contains(u' '))
+        return std::nullopt;
+    // 0x00BBGGRR: the lowest byte is red.
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+QPixmap FrmMain::pictureOrError(const QString& programPath) const {
+    const QString shown = objFSO->relativePart(programPath);
+    const std::optional<QString> file = objFSO->resolveFile(programPath);
+    if (!file)
+        throw PlatformError(PlatformError::FileNotFound,
+                            QStringLiteral("File non trovato: ") + shown);
+    QImageReader reader(*file);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw PlatformError(PlatformError::InvalidPicture,
+                            QStringLiteral("Immagine non valida: ") + shown);
+    return QPixmap::fromImage(image);
+}
+
+std::optional<QPixmap> FrmMain::loadPicture(const QString& programPath) const {
+    try {
+        return pictureOrError(programPath);
+    } catch (const PlatformError&) {
+        return std::nullopt;
+    }
+}
+
+void FrmMain::loadButtonPicture(QToolButton* button, const QString& programPath,
+                                QStringList& missing) {
+    if (const auto picture = loadPicture(programPath))
+        button->setIcon(QIcon(*picture));
+    else
+        missing << objFSO->relativePart(programPath);
+}
+
+void FrmMain::reportMissingPictures(const QStringList& missing) {
+    if (missing.isEmpty())
+        return;
+    Platform::msgBox(QStringLiteral("Immagine non trovata:\n") + missing.join(u'\n'),
+                     Platform::vbCritical);
+}
+
+void FrmMain::ChngThm(const QString& ColorLine) {
+    QStringList missing;
+    loadButtonPicture(ui->CmdNewGraf,
+                      Theme + (ui->MnuSeq->isChecked() ? QStringLiteral("\\Refresh.gif")
+                                                       : QStringLiteral("\\Wizard.gif")),
+                      missing);
+    loadButtonPicture(ui->CmdCanc, Theme + QStringLiteral("\\Trash.gif"), missing);
+    loadButtonPicture(ui->CmdExit, Theme + QStringLiteral("\\Close.gif"), missing);
+    loadButtonPicture(ui->CmdFlm, Theme + QStringLiteral("\\Write.gif"), missing);
+    loadButtonPicture(ui->CmdMatch, Theme + QStringLiteral("\\Match.gif"), missing);
+    loadButtonPicture(ui->CmdSnd, Theme + QStringLiteral("\\Sound.gif"), missing);
+
+    if (const std::optional<QColor> accent = colorFromText(ColorLine)) {
+        for (LineShape* line : {ui->Line1, ui->Line2, ui->Line3, ui->Line4})
+            line->setColor(*accent);
+        ui->RiqGrafema->setColor(*accent);
+        for (QWidget* label : std::initializer_list<QWidget*>{ui->LblLev, ui->LblPos}) {
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, *accent);
+            label->setPalette(palette);
+        }
+        for (QWidget* box : std::initializer_list<QWidget*>{ui->TxtImmSill, ui->TxtImmTn}) {
+            QPalette palette = box->palette();
+            palette.setColor(QPalette::Active, QPalette::Text, *accent);
+            palette.setColor(QPalette::Inactive, QPalette::Text, *accent);
+            box->setPalette(palette);
+        }
+    }
+    reportMissingPictures(missing);
+}
+
+void FrmMain::setPositionLabel(const QString& text) {
+    ui->LblPos->setText(text);
+    ui->LblPos->adjustSize();
+}
+
+void FrmMain::CmdExit_Click() {
+    shutdown();
+}
+
+void FrmMain::MnuExit_Click() {
+    CmdExit_Click();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    // Closing is never refused; the nested close that shutdown() itself
+    // causes finds the shutdown under way.
+    event->accept();
+    if (!m_shuttingDown)
+        shutdown();
+}
+
+void FrmMain::shutdown() {
+    if (m_shuttingDown)
+        return;
+    m_shuttingDown = true;
+    close();
+    // Unloading a window runs its own unload handler (the media window
+    // stops its player there).
+    for (QWidget* window : std::initializer_list<QWidget*>{m_frmGoto, m_frmInfo, m_frmPlay}) {
+        if (window) {
+            window->close();
+            delete window;
+        }
+    }
+    Platform::endProgram();
+}

@@ -1,0 +1,13 @@
+// The "About" entry.
+#include "app/FrmMain.h"
+
+#include "dialogs/FrmInfo.h"
+
+void FrmMain::MnuInfo_Click() {
+    // Modeless and without an owner; one window at most, brought forward.
+    if (!m_frmInfo)
+        m_frmInfo = new FrmInfo();
+    m_frmInfo->show();
+    m_frmInfo->raise();
+    m_frmInfo->activateWindow();
+}

@@ -1,0 +1,15 @@
+#include "app/FrmMain.h"
+#include "app/Startup.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(Platform::applicationTitle());
+    std::unique_ptr<FrmMain> window = loadMainWindow();
+    if (!window)
+        return 1;
+    window->show();
+    return QApplication::exec();
+}

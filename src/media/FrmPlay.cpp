@@ -1,0 +1,7 @@
+#include "media/FrmPlay.h"
+
+FrmPlay::FrmPlay() {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+FrmPlay::~FrmPlay() = default;

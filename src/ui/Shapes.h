@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+// The window's client area: its grey background and, when switched on, a
+// background picture drawn at its own size from the top-left corner, behind
+// every control (a palette brush would tile it).
+class FormSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormSurface(QWidget* parent = nullptr);
+    void setBackgroundPicture(const QPixmap& picture);
+    const QPixmap& backgroundPicture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_picture;
+};
+
+// A straight line of the window's frame; the widget's rectangle is the line.
+class LineShape : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QColor color READ color WRITE setColor)
+public:
+    explicit LineShape(QWidget* parent = nullptr);
+    QColor color() const { return m_color; }
+    void setColor(const QColor& color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_color = Qt::black;
+};
+
+// A rectangle outline one pixel wide, drawn around another control; it never
+// takes the mouse.
+class ShapeWidget : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QColor color READ color WRITE setColor)
+public:
+    explicit ShapeWidget(QWidget* parent = nullptr);
+    QColor color() const { return m_color; }
+    void setColor(const QColor& color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_color = Qt::black;
+};
