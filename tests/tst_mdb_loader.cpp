@@ -92,6 +92,36 @@ qsizetype rowStart(const QByteArray& file, int page, int slot) {
            (int16At(file, qsizetype(page) * Page + 14 + 2 * slot) & 0x1fff);
 }
 
+// Appends data pages holding `count` copies of `row` for the table whose
+// definition is on page `owner`, and marks them in the table's usage map (an
+// in-row bitmap that starts at page 0).
+void appendRows(QByteArray& file, const QByteArray& row, int count, int owner) {
+    const quint32 mapRow =
+        qFromLittleEndian<quint32>(file.constData() + qsizetype(owner) * Page + 55);
+    const qsizetype map = rowStart(file, int(mapRow >> 8), int(mapRow & 0xff));
+    if (file[map] != 0 || qFromLittleEndian<quint32>(file.constData() + map + 1) != 0)
+        qFatal("unexpected usage map");
+    const int perPage = (Page - 14) / int(row.size() + 2);
+    while (count > 0) {
+        const int here = std::min(count, perPage);
+        const int pageNumber = int(file.size() / Page);
+        QByteArray page(Page, '\0');
+        page[0] = 0x01;
+        page[1] = 0x01;
+        setInt32(page, 4, quint32(owner));
+        setInt16(page, 0x0c, quint16(here));
+        for (int i = 0; i < here; ++i) {
+            const int start = Page - (i + 1) * int(row.size());
+            setInt16(page, 0x0e + 2 * i, quint16(start));
+            std::memcpy(page.data() + start, row.constData(), size_t(row.size()));
+        }
+        file += page;
+        file[map + 5 + pageNumber / 8] =
+            char(file[map + 5 + pageNumber / 8] | (1 << (pageNumber % 8)));
+        count -= here;
+    }
+}
+
 // A page 0 as the engine writes it, built field by field.
 QByteArray makeHeader(const char* engine, char version, const QString& password, double date) {
     QByteArray page(Page, '\0');
@@ -528,6 +558,43 @@ private slots:
         const TableData data = MdbTableLoader().load(variant(bytes), QStringLiteral("582317"),
                                                      QStringLiteral("Tabella"));
         QVERIFY(data.rows.empty());
+    }
+
+    void rowCountLimit_data() {
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("error");
+        QTest::newRow("as many rows as a count holds") << MaxRecordCount - 12 << 0;
+        QTest::newRow("one more") << MaxRecordCount - 11 << PlatformError::Overflow;
+    }
+
+    void rowCountLimit() {
+        QFETCH(int, added);
+        QFETCH(int, error);
+
+        // A row of "Tabella" with ID 7 and every text field NULL: column
+        // count, ID, end of data and seven variable offsets (all 6), their
+        // count, and the null mask with only the ID present.
+        QByteArray row = QByteArray::fromHex("0800070000000600");
+        row += QByteArray::fromHex("0600").repeated(7);
+        row += QByteArray::fromHex("070001");
+        QByteArray bytes = fixtureBytes(QStringLiteral("DBGrafemi1.mdb"));
+        appendRows(bytes, row, added, 23);
+
+        int thrown = 0;
+        size_t count = 0;
+        try {
+            const TableData data = MdbTableLoader().load(variant(bytes), QStringLiteral("582317"),
+                                                         QStringLiteral("Tabella"));
+            count = data.rows.size();
+            QCOMPARE(data.rows[12][int(Field::Suoni)], Null);
+            QCOMPARE(data.rows[11][int(Field::Suoni)], text(u"s012"));
+        } catch (const PlatformError& e) {
+            thrown = e.number();
+            QCOMPARE(e.description(),
+                     QStringLiteral("Overflow: la tabella \"Tabella\" ha più di 32767 righe."));
+        }
+        QCOMPARE(thrown, error);
+        QCOMPARE(count, error ? size_t(0) : size_t(MaxRecordCount));
     }
 
     void refused_data() {
