@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -39,6 +40,8 @@ constexpr int PrimaryKeyIndex = 1;
 // to silence them. The learner must not see them, but they tell us one thing
 // we need: a page read past the end of the file means the file is truncated.
 // So while libmdb works, descriptor 2 goes to a temporary file that we read.
+// The descriptor belongs to the whole process: loads take turns, and what
+// another thread prints meanwhile ends up in our debug log.
 class StderrCapture {
 public:
     StderrCapture() : m_lock(mutex()) {
@@ -266,6 +269,9 @@ KeyValue keyOf(MdbHandle* mdb, const MdbColumn* column, const MdbField& field, q
 int compareKeys(const KeyValue& a, const KeyValue& b) {
     if (a.null || b.null)
         return int(b.null) - int(a.null);
+    // A damaged file may hold a NaN, which must still sort consistently.
+    if (std::isnan(a.number) || std::isnan(b.number))
+        return int(std::isnan(a.number)) - int(std::isnan(b.number));
     if (a.number != b.number)
         return a.number < b.number ? -1 : 1;
     return a.text.compare(b.text, Qt::CaseInsensitive);
