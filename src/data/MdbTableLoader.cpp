@@ -328,18 +328,25 @@ void checkUsageMap(MdbHandle* mdb, const MdbTableDef* table, qint64 pageCount) {
 }
 
 // Reads the definition of the table described by `entry`; the table must be
-// freed before the handle is closed.
+// freed before the handle is closed. Indexes are read only when asked for:
+// they serve to find the primary key.
 std::unique_ptr<MdbTableDef, TableFreer> openTable(MdbCatalogEntry* entry, qint64 pageCount,
+                                                   bool withIndexes,
                                                    const StderrCapture& diagnostics) {
+    // The engine allows 255 columns and 32 indexes; libmdb believes any
+    // count it reads and allocates for it.
+    constexpr guint MaxIndexes = 256;
     if (entry->table_pg == 0 || qint64(entry->table_pg) >= pageCount)
         refuseDamaged();
     std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(entry));
-    if (!table)
+    if (!table || table->num_cols > MDB_MAX_COLS || table->num_idxs > MaxIndexes ||
+        table->num_real_idxs > MaxIndexes)
         refuseDamaged();
     checkUsageMap(entry->mdb, table.get(), pageCount);
     if (!mdb_read_columns(table.get()) || !table->columns)
         refuseDamaged();
-    mdb_read_indices(table.get());
+    if (withIndexes)
+        mdb_read_indices(table.get());
     if (diagnostics.sawMissingPage())
         refuseDamaged();
     return table;
@@ -458,7 +465,7 @@ std::vector<UserTable> userTables(MdbHandle* mdb, qint64 pageCount,
     catalog.object_type = MDB_TABLE;
     catalog.table_pg = CatalogPage;
     std::strncpy(catalog.object_name, "MSysObjects", MDB_MAX_OBJ_NAME);
-    const auto table = openTable(&catalog, pageCount, diagnostics);
+    const auto table = openTable(&catalog, pageCount, false, diagnostics);
 
     std::vector<int> wanted;
     for (const char* name : {"Name", "Type", "Id", "Flags"}) {
@@ -527,7 +534,7 @@ std::vector<std::vector<FieldValue>> MdbTableLoader::readTable(const QString& fi
     entry.table_pg = tables[size_t(found)].page;
     const QByteArray storedName = tables[size_t(found)].name.toUtf8();
     std::strncpy(entry.object_name, storedName.constData(), MDB_MAX_OBJ_NAME);
-    const auto table = openTable(&entry, pageCount, diagnostics);
+    const auto table = openTable(&entry, pageCount, true, diagnostics);
 
     std::vector<int> wanted;
     for (const QString& name : columns) {
