@@ -644,6 +644,26 @@ private slots:
             << variant(grafemi.left(20 * Page)) << tabella << refused << damaged;
         QTest::newRow("cut before the data page")
             << variant(grafemi.left(31 * Page)) << tabella << refused << damaged;
+        // Table definitions whose counts or pages do not fit the file. With
+        // the catalog's index count at 620 million libmdb used to allocate
+        // index after index without end.
+        const qsizetype definition = 23 * Page;
+        QByteArray catalogIndexes = grafemi;
+        catalogIndexes[2 * Page + 50] = 0x25;
+        QTest::newRow("catalog index count")
+            << variant(catalogIndexes) << tabella << refused << damaged;
+        QByteArray indexes = grafemi;
+        setInt32(indexes, definition + 47, 0x10000000);
+        QTest::newRow("index count") << variant(indexes) << tabella << refused << damaged;
+        QByteArray columns = grafemi;
+        setInt16(columns, definition + 45, 0x7fff);
+        QTest::newRow("column count") << variant(columns) << tabella << refused << damaged;
+        QByteArray mapPastEnd = grafemi;
+        const quint32 mapRow = qFromLittleEndian<quint32>(grafemi.constData() + definition + 55);
+        const qsizetype bitmap = rowStart(grafemi, int(mapRow >> 8), int(mapRow & 0xff)) + 5;
+        mapPastEnd[bitmap + 33 / 8] = char(mapPastEnd[bitmap + 33 / 8] | (1 << (33 % 8)));
+        QTest::newRow("data page one past the end")
+            << variant(mapPastEnd) << tabella << refused << damaged;
         QTest::newRow("no such table")
             << fixture("jackcess_emptyJet4.mdb") << tabella << PlatformError::TableNotFound
             << QStringLiteral("Tabella \"Tabella\" non trovata.");
