@@ -51,3 +51,7 @@ QImage renderProgramIcon(const QFont& kai);
 // Makes soft edges opaque on the button grey and the rest fully transparent,
 // since a GIF has one transparent colour and no partial alpha.
 QImage flattenForGif(const QImage& argb);
+
+// At most `colours` colours, chosen without dithering, so that a GIF keeps
+// flat areas flat.
+QImage reducePalette(const QImage& image, int colours = 256);

@@ -30,7 +30,7 @@
 namespace {
 
 // Raised when the way sounds, films or the database are made changes.
-constexpr int kMediaVersion = 1;
+constexpr int kMediaVersion = 2;
 const QString kManifestName = QStringLiteral(".tavorin-content");
 
 constexpr int kSoundsPerRun = 16;
@@ -129,35 +129,8 @@ bool writeDatabase(const QList<CharacterRow>& rows, const QString& path, QString
     return ok;
 }
 
-// tavorin_gif currently puts the transparency block in front of the GIF
-// header, which readers reject; move it behind the header and colour table.
-// Does nothing to a well-formed file.
-bool repairGif(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        *error = file.errorString();
-        return false;
-    }
-    QByteArray data = file.readAll();
-    constexpr int kControlBlock = 8; // 21 F9 04 flags delay(2) index 00
-    if (!data.startsWith("\x21\xF9\x04") || data.size() < kControlBlock + 13)
-        return true;
-    const QByteArray control = data.left(kControlBlock);
-    data.remove(0, kControlBlock);
-    const auto flags = static_cast<unsigned char>(data[10]);
-    const int table = (flags & 0x80) ? 3 * (2 << (flags & 0x07)) : 0;
-    data.insert(13 + table, control);
-    file.resize(0);
-    file.seek(0);
-    if (file.write(data) != data.size()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 bool writeGifFile(const QImage& image, const QString& path, QString* error) {
-    if (!writeGif(image, path, error) || !repairGif(path, error))
+    if (!writeGif(reducePalette(image), path, error))
         return false;
     // giflib creates the file readable by its owner only.
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |

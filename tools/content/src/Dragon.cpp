@@ -206,8 +206,8 @@ QImage renderDragonFrame(int index) {
     // Clouds drift the other way for a sense of flight.
     drawCloud(p, QPointF(70 - 30 * t, 18), 9, QColor(214, 214, 214));
     drawCloud(p, QPointF(20 - 30 * t + (t > 0.6 ? 110 : 0), 70), 7, QColor(208, 208, 208));
-    p.translate(42 - 14 + 28 * t, 44 + 3 * std::sin(2 * M_PI * t));
-    p.scale(0.74, 0.74);
+    p.translate(30 + 24 * t, 45 + 3 * std::sin(2 * M_PI * t));
+    p.scale(0.8, 0.8);
     drawDragon(p, 2 * M_PI * t);
     return image;
 }
@@ -246,10 +246,19 @@ QImage renderPoster(const QFont& kai) {
     p.setPen(QColor(200, 60, 40, 16));
     p.setFont(font);
     p.drawText(QRectF(290, 40, 250, 300), Qt::AlignCenter, QStringLiteral("龍"));
-    p.setOpacity(0.17);
-    p.translate(260, 190);
-    p.scale(4.6, 4.6);
-    drawDragon(p, 1.2);
+    // The dragon goes on a layer of its own first, so that its overlapping
+    // parts do not show through one another once it is faded.
+    QImage layer(image.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter l(&layer);
+        l.setRenderHint(QPainter::Antialiasing);
+        l.translate(262, 196);
+        l.scale(4.6, 4.6);
+        drawDragon(l, 1.2);
+    }
+    p.setOpacity(0.2);
+    p.drawImage(0, 0, layer);
     return image;
 }
 

@@ -1,11 +1,15 @@
 #include "Art.h"
 
+#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
 #include <QtMath>
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -270,6 +274,56 @@ QImage flattenForGif(const QImage& argb) {
                            mix(qGreen(line[x]), kButtonGrey.green()),
                            mix(qBlue(line[x]), kButtonGrey.blue()));
         }
+    }
+    return image;
+}
+
+QImage reducePalette(const QImage& source, int colours) {
+    QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    auto normal = [](QRgb pixel) { return qAlpha(pixel) < 128 ? 0u : (pixel | 0xFF000000u); };
+    QHash<QRgb, int> count;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            ++count[normal(line[x])];
+    }
+    if (count.size() <= colours)
+        return image;
+    // The most used colours stay exact (flat areas, outlines); the blends of
+    // anti-aliased edges move to their nearest kept colour. No dithering:
+    // dither speckles flat backgrounds.
+    QList<QPair<int, QRgb>> byUse;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        byUse.append({-it.value(), it.key()});
+    std::sort(byUse.begin(), byUse.end());
+    QList<QRgb> kept;
+    for (int i = 0; i < colours; ++i)
+        kept << byUse[i].second;
+    QHash<QRgb, QRgb> nearest;
+    for (const QRgb colour : std::as_const(kept))
+        nearest.insert(colour, colour);
+    for (int i = colours; i < byUse.size(); ++i) {
+        const QRgb colour = byUse[i].second;
+        QRgb best = kept.first();
+        int bestDistance = INT_MAX;
+        for (const QRgb candidate : std::as_const(kept)) {
+            if ((qAlpha(candidate) == 0) != (qAlpha(colour) == 0))
+                continue;
+            const int dr = qRed(candidate) - qRed(colour);
+            const int dg = qGreen(candidate) - qGreen(colour);
+            const int db = qBlue(candidate) - qBlue(colour);
+            const int distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = candidate;
+            }
+        }
+        nearest.insert(colour, best);
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = nearest.value(normal(line[x]));
     }
     return image;
 }

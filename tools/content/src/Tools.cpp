@@ -12,6 +12,10 @@ namespace {
 const QStringList kBitexact = {"-fflags",   "+bitexact",     "-flags",
                                "+bitexact", "-map_metadata", "-1"};
 
+// A little slower than espeak-ng's default, so that the tone contour of a
+// single syllable has time to be heard.
+const QString kSpeechRate = QStringLiteral("130");
+
 // Cuts leading silence, reverses, cuts again and reverses back: ffmpeg's
 // silenceremove only trims reliably at the start.
 const QString kTrim = QStringLiteral(
@@ -112,8 +116,9 @@ bool encodeSounds(const QStringList& speeches, const QStringList& paths, QString
     QStringList outputs;
     for (int i = 0; i < speeches.size(); ++i) {
         const QString wave = work.filePath(QStringLiteral("%1.wav").arg(i));
-        if (!runTool("espeak-ng", {"-v", "cmn-latn-pinyin", "-w", wave, speeches[i]}, {}, nullptr,
-                     error))
+        if (!runTool("espeak-ng",
+                     {"-v", "cmn-latn-pinyin", "-s", kSpeechRate, "-w", wave, speeches[i]}, {},
+                     nullptr, error))
             return false;
         inputs << "-i" << wave;
         outputs << "-map" << QStringLiteral("%1:a").arg(i) << "-af" << kTrim << "-ac"

@@ -23,6 +23,6 @@ QString toolVersion(const QString& program, const QStringList& arguments, QStrin
 bool encodeFilms(const QList<QList<QImage>>& films, const QStringList& paths, QString* error);
 
 // Speaks each of `speeches` (pinyin with tone number) with espeak-ng's pinyin
-// voice, trims the silence at both ends and writes an MP3 to the path of the
-// same index, with one ffmpeg run for all.
+// voice, a little slower than its default, trims the silence at both ends and writes an MP3 to the
+// path of the same index, with one ffmpeg run for all.
 bool encodeSounds(const QStringList& speeches, const QStringList& paths, QString* error);
