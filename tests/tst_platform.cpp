@@ -113,6 +113,9 @@ void TestPlatform::colorText_data() {
     QTest::newRow("not hex") << "&HXYZ" << false << QColor();
     QTest::newRow("no prefix") << "FF0000" << false << QColor();
     QTest::newRow("signed") << "&H-1" << false << QColor();
+    QTest::newRow("NUL after digits") << QString("&hff") + QChar(0) << false << QColor();
+    QTest::newRow("tab") << "&H\tff" << false << QColor();
+    QTest::newRow("0x inside") << "&H0xff" << false << QColor();
 }
 
 void TestPlatform::colorText() {

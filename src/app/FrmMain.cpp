@@ -180,11 +180,22 @@ std::optional<QColor> FrmMain::colorFromText(const QString& colorText) {
     if (colorText.size() < 3 || colorText.size() > 8 ||
         !colorText.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive))
         return std::nullopt;
-    bool ok = false;
-    const uint value = colorText.mid(2).toUInt(&ok, 16);
-    if (!ok || colorText.mid(2).contains(u'+') || colorText.mid(2).contains(u'-') ||
-        colorText.mid(2).contains(u' '))
-        return std::nullopt;
+    // Digits only: the number parser would also take white space, a sign, a
+    // "0x" and stop quietly at a NUL character.
+    uint value = 0;
+    for (const QChar c : QStringView(colorText).mid(2)) {
+        const char16_t u = c.unicode();
+        uint digit;
+        if (u >= u'0' && u <= u'9')
+            digit = u - u'0';
+        else if (u >= u'a' && u <= u'f')
+            digit = u - u'a' + 10;
+        else if (u >= u'A' && u <= u'F')
+            digit = u - u'A' + 10;
+        else
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
     // 0x00BBGGRR: the lowest byte is red.
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <QUuid>
 
 namespace {
@@ -58,8 +59,13 @@ TableData SqliteTableLoader::load(const QString& filePath, const QString& /*pass
     TableData data;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection.name());
-        db.setDatabaseName(filePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        // Read-only alone is not enough: a database in WAL mode makes SQLite
+        // create "-wal" and "-shm" files beside it even then. An immutable
+        // file is read without locks, journals or any file of its own.
+        QUrl uri = QUrl::fromLocalFile(filePath);
+        uri.setQuery(QStringLiteral("mode=ro&immutable=1"));
+        db.setDatabaseName(QString::fromLatin1(uri.toEncoded()));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         if (!db.open())
             throw PlatformError(
                 PlatformError::CannotOpenDatabase,
