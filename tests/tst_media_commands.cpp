@@ -189,6 +189,8 @@ void TstMediaCommands::filmShowsWindowWithMeaning() {
     QVERIFY(!window.isModal());
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(window.size(), QSize(177, 152));
+    // Beside the quiz, not over its sound and film buttons.
+    QVERIFY(!window.frameGeometry().intersects(m_window->frameGeometry()));
     QVERIFY(!window.windowIcon().isNull());
     QWidget* surface = playerSurface(window);
     QVERIFY(surface);

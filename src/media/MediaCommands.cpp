@@ -5,6 +5,29 @@
 #include "media/MediaPlayer.h"
 #include "platform/Platform.h"
 
+#include <QScreen>
+
+namespace {
+
+// First showing: beside the main window rather than over its buttons, where
+// the screen has room; otherwise wherever the window system puts it.
+void placeBeside(QWidget& window, const QWidget& main) {
+    if (window.testAttribute(Qt::WA_Moved) || !main.screen())
+        return;
+    const QRect screen = main.screen()->availableGeometry();
+    const QRect frame = main.frameGeometry();
+    const int margin = 8;
+    for (const int x : {frame.right() + 1 + margin, frame.left() - margin - window.width()}) {
+        const QRect spot(QPoint(x, frame.top()), window.size());
+        if (screen.contains(spot)) {
+            window.move(spot.topLeft());
+            return;
+        }
+    }
+}
+
+} // namespace
+
 FrmPlay& FrmMain::frmPlay() {
     // Loaded on first reference, and afresh after the learner closed it.
     if (!m_frmPlay)
@@ -36,6 +59,7 @@ void FrmMain::CmdFlm_Click() {
     window.setWindowTitle(SignRec);
     window.WMPlayer().setURL(*file);
     // Modeless and owned by no window: the quiz goes on while it plays.
+    placeBeside(window, *this);
     window.show();
     window.raise();
     window.activateWindow();
