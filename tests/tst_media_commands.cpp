@@ -46,7 +46,7 @@ private:
     QString onDisk(const QString& relative) const { return m_dir.filePath(relative); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<RecordingPlatform> m_platform;
     std::unique_ptr<RecordingPlayers> m_players;
     std::unique_ptr<FrmMain> m_window;
 };
@@ -69,11 +69,11 @@ void TstMediaCommands::initTestCase() {
 }
 
 void TstMediaCommands::init() {
-    m_services = std::make_unique<RecordingServices>(m_dir.path());
+    m_platform = std::make_unique<RecordingPlatform>(m_dir.path());
     m_players = std::make_unique<RecordingPlayers>();
     m_window = loadQuizWindow();
     QVERIFY(m_window);
-    m_services->boxes.clear();
+    m_platform->boxes.clear();
 }
 
 void TstMediaCommands::cleanup() {
@@ -81,7 +81,7 @@ void TstMediaCommands::cleanup() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(mediaWindowCount(), 0);
     m_players.reset();
-    m_services.reset();
+    m_platform.reset();
 }
 
 FrmPlay& TstMediaCommands::shownWindow() {
@@ -117,12 +117,12 @@ void TstMediaCommands::missingFile() {
     QFETCH(bool, film);
     QFETCH(QString, message);
     showRecord(*m_window, record);
-    QVERIFY(m_services->boxes.empty());
+    QVERIFY(m_platform->boxes.empty());
     film ? pressFilm(*m_window) : pressSound(*m_window);
-    QCOMPARE(m_services->boxes.size(), size_t(1));
-    QCOMPARE(m_services->boxes[0].text, message);
-    QCOMPARE(m_services->boxes[0].style, Platform::vbInformation);
-    QVERIFY(!m_services->boxes[0].title.has_value());
+    QCOMPARE(m_platform->boxes.size(), size_t(1));
+    QCOMPARE(m_platform->boxes[0].text, message);
+    QCOMPARE(m_platform->boxes[0].style, Platform::vbInformation);
+    QVERIFY(!m_platform->boxes[0].title.has_value());
     // Nothing is loaded for a file that is not there.
     QVERIFY(!m_window->loadedFrmPlay());
     QVERIFY(m_players->logs.empty());
@@ -150,7 +150,7 @@ void TstMediaCommands::windowLeftAsItWas() {
         button->click();
     else if (auto* entry = m_window->findChild<QAction*>(action))
         entry->trigger();
-    QCOMPARE(m_services->boxes.size(), size_t(messages));
+    QCOMPARE(m_platform->boxes.size(), size_t(messages));
     QCOMPARE(m_window->loadedFrmPlay(), &window);
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("significato 1"));
@@ -163,7 +163,7 @@ void TstMediaCommands::windowLeftAsItWas() {
 void TstMediaCommands::soundPlaysWithoutShowingWindow() {
     showRecord(*m_window, 0);
     pressSound(*m_window);
-    QVERIFY(m_services->boxes.empty());
+    QVERIFY(m_platform->boxes.empty());
     FrmPlay* window = m_window->loadedFrmPlay();
     QVERIFY(window);
     QVERIFY(!window->isVisible());
@@ -181,7 +181,7 @@ void TstMediaCommands::soundPlaysWithoutShowingWindow() {
 
 void TstMediaCommands::filmShowsWindowWithMeaning() {
     FrmPlay& window = shownWindow();
-    QVERIFY(m_services->boxes.empty());
+    QVERIFY(m_platform->boxes.empty());
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("significato 1"));
     // Modeless and owned by no window.
@@ -298,7 +298,7 @@ void TstMediaCommands::shutdownClosesPlayer() {
     QVERIFY(m_players->logs[0]->destroyed);
     QVERIFY(!m_window->loadedFrmPlay());
     QCOMPARE(mediaWindowCount(), 0);
-    QCOMPARE(m_services->ended, 1);
+    QCOMPARE(m_platform->ends, 1);
 }
 
 QTEST_MAIN(TstMediaCommands)

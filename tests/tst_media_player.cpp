@@ -33,6 +33,22 @@ struct Watch {
     QImage lastFrame;
 };
 
+#define VERIFY_NO_PLAYER_ERROR(watch)                                                              \
+    QVERIFY2((watch).errors.isEmpty(), qPrintable((watch).errors.join(u'\n')))
+
+// A player on a shown surface of the control's size, watched.
+struct Rig {
+    Rig() {
+        surface.resize(180, 150);
+        surface.show();
+    }
+    const QMediaPlayer& backend() const { return player.backend(); }
+
+    QWidget surface;
+    QtMediaPlayer player{&surface};
+    Watch watch{player};
+};
+
 // Distinct colours in a picture, a few samples across it: the test pattern
 // has many, a black or empty frame one.
 int colourCount(const QImage& image) {
@@ -65,7 +81,7 @@ private slots:
 private:
     QString file(const QString& name) const { return m_dir.filePath(name); }
     // loaded → playing → position advances → pause holds it → resume → end.
-    void playThrough(QtMediaPlayer& player, Watch& watch, const QString& path);
+    void playThrough(Rig& rig, const QString& path);
 
     QTemporaryDir m_dir;
 };
@@ -100,8 +116,9 @@ void TstMediaPlayer::backendIsGStreamer() {
     QVERIFY(!loaded.contains("libffmpegmediaplugin"));
 }
 
-void TstMediaPlayer::playThrough(QtMediaPlayer& player, Watch& watch, const QString& path) {
-    const QMediaPlayer& backend = player.backend();
+void TstMediaPlayer::playThrough(Rig& rig, const QString& path) {
+    QtMediaPlayer& player = rig.player;
+    const QMediaPlayer& backend = rig.backend();
     QElapsedTimer clock;
     clock.start();
     player.setURL(path);
@@ -130,31 +147,24 @@ void TstMediaPlayer::playThrough(QtMediaPlayer& player, Watch& watch, const QStr
     QVERIFY(player.playState() != MediaPlayer::wmppsPlaying);
     // Played in real time: at least the length of the file plus the pause.
     QVERIFY2(clock.elapsed() >= duration + 600 - 150, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY2(watch.errors.isEmpty(), qPrintable(watch.errors.join(u'\n')));
+    VERIFY_NO_PLAYER_ERROR(rig.watch);
 }
 
 void TstMediaPlayer::soundPlaysPausesResumesAndEnds() {
-    QWidget surface;
-    surface.resize(180, 150);
-    QtMediaPlayer player(&surface);
-    Watch watch(player);
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined));
-    playThrough(player, watch, file(QStringLiteral("long.mp3")));
-    QCOMPARE(watch.frames, 0);
+    Rig rig;
+    QCOMPARE(rig.player.playState(), int(MediaPlayer::wmppsUndefined));
+    playThrough(rig, file(QStringLiteral("long.mp3")));
+    QCOMPARE(rig.watch.frames, 0);
 }
 
 void TstMediaPlayer::filmPlaysPausesResumesAndEnds() {
-    QWidget surface;
-    surface.resize(180, 150);
-    surface.show();
-    QtMediaPlayer player(&surface);
-    Watch watch(player);
-    playThrough(player, watch, file(QStringLiteral("film.wmv")));
+    Rig rig;
+    playThrough(rig, file(QStringLiteral("film.wmv")));
     // Twenty frames of a moving pattern; a loaded machine may drop some.
-    QVERIFY2(watch.frames >= 5, qPrintable(QString::number(watch.frames)));
-    QCOMPARE(watch.lastFrame.size(), QSize(180, 150));
-    QVERIFY(colourCount(watch.lastFrame) > 5);
-    QCOMPARE(player.videoWidget()->geometry(), QRect(0, 0, 180, 150));
+    QVERIFY2(rig.watch.frames >= 5, qPrintable(QString::number(rig.watch.frames)));
+    QCOMPARE(rig.watch.lastFrame.size(), QSize(180, 150));
+    QVERIFY(colourCount(rig.watch.lastFrame) > 5);
+    QCOMPARE(rig.player.videoWidget()->geometry(), QRect(0, 0, 180, 150));
 }
 
 void TstMediaPlayer::filmKeepsItsOwnSize_data() {
@@ -168,84 +178,67 @@ void TstMediaPlayer::filmKeepsItsOwnSize_data() {
 void TstMediaPlayer::filmKeepsItsOwnSize() {
     QFETCH(QString, name);
     QFETCH(QRect, picture);
-    QWidget surface;
-    surface.resize(180, 150);
-    surface.show();
-    QtMediaPlayer player(&surface);
-    Watch watch(player);
-    player.setURL(file(name));
-    QTRY_VERIFY_WITH_TIMEOUT(watch.frames > 0, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(player.videoWidget()->geometry(), picture, 2000);
-    QVERIFY2(watch.errors.isEmpty(), qPrintable(watch.errors.join(u'\n')));
+    Rig rig;
+    rig.player.setURL(file(name));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.watch.frames > 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player.videoWidget()->geometry(), picture, 2000);
+    VERIFY_NO_PLAYER_ERROR(rig.watch);
 }
 
 void TstMediaPlayer::sameFilmAgainRestartsInSight() {
-    QWidget surface;
-    surface.resize(180, 150);
-    surface.show();
-    QtMediaPlayer player(&surface);
-    Watch watch(player);
-    const QMediaPlayer& backend = player.backend();
-    player.setURL(file(QStringLiteral("film.wmv")));
-    QTRY_VERIFY_WITH_TIMEOUT(backend.position() > 800, 5000);
-    QVERIFY(player.videoWidget()->isVisible());
-    player.setURL(file(QStringLiteral("film.wmv")));
-    QVERIFY2(backend.position() < 200, qPrintable(QString::number(backend.position())));
-    const int frames = watch.frames;
-    QTRY_VERIFY_WITH_TIMEOUT(watch.frames > frames + 3, 3000);
-    QVERIFY(player.videoWidget()->isVisible());
-    QVERIFY2(watch.errors.isEmpty(), qPrintable(watch.errors.join(u'\n')));
+    Rig rig;
+    rig.player.setURL(file(QStringLiteral("film.wmv")));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.backend().position() > 800, 5000);
+    QVERIFY(rig.player.videoWidget()->isVisible());
+    rig.player.setURL(file(QStringLiteral("film.wmv")));
+    QVERIFY2(rig.backend().position() < 200, qPrintable(QString::number(rig.backend().position())));
+    const int frames = rig.watch.frames;
+    QTRY_VERIFY_WITH_TIMEOUT(rig.watch.frames > frames + 3, 3000);
+    QVERIFY(rig.player.videoWidget()->isVisible());
+    VERIFY_NO_PLAYER_ERROR(rig.watch);
 }
 
 void TstMediaPlayer::playAfterEndPlaysAgain() {
-    QWidget surface;
-    QtMediaPlayer player(&surface);
-    Watch watch(player);
-    const QMediaPlayer& backend = player.backend();
-    player.setURL(file(QStringLiteral("short.mp3")));
-    QTRY_COMPARE_WITH_TIMEOUT(backend.mediaStatus(), QMediaPlayer::EndOfMedia, 8000);
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsStopped));
-    player.play();
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(backend.mediaStatus(), QMediaPlayer::EndOfMedia, 8000);
-    QVERIFY2(watch.errors.isEmpty(), qPrintable(watch.errors.join(u'\n')));
+    Rig rig;
+    rig.player.setURL(file(QStringLiteral("short.mp3")));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.backend().mediaStatus(), QMediaPlayer::EndOfMedia, 8000);
+    QCOMPARE(rig.player.playState(), int(MediaPlayer::wmppsStopped));
+    rig.player.play();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.backend().mediaStatus(), QMediaPlayer::EndOfMedia, 8000);
+    VERIFY_NO_PLAYER_ERROR(rig.watch);
 }
 
 void TstMediaPlayer::unplayableFileThenGoodFile() {
-    QWidget surface;
-    QtMediaPlayer player(&surface);
-    Watch watch(player);
-    const QMediaPlayer& backend = player.backend();
-    player.setURL(file(QStringLiteral("broken.MP3")));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        backend.mediaStatus() == QMediaPlayer::InvalidMedia || !watch.errors.isEmpty(), 8000);
-    QVERIFY(player.playState() != MediaPlayer::wmppsPlaying);
+    Rig rig;
+    rig.player.setURL(file(QStringLiteral("broken.MP3")));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.backend().mediaStatus() == QMediaPlayer::InvalidMedia ||
+                                 !rig.watch.errors.isEmpty(),
+                             8000);
+    QVERIFY(rig.player.playState() != MediaPlayer::wmppsPlaying);
     // No dialog of its own: nothing modal is open.
     QVERIFY(!QApplication::activeModalWidget());
-    player.play();
-    QVERIFY(player.playState() != MediaPlayer::wmppsPlaying);
-    watch.errors.clear();
-    player.setURL(file(QStringLiteral("short.mp3")));
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(backend.mediaStatus(), QMediaPlayer::EndOfMedia, 8000);
-    QVERIFY2(watch.errors.isEmpty(), qPrintable(watch.errors.join(u'\n')));
+    rig.player.play();
+    QVERIFY(rig.player.playState() != MediaPlayer::wmppsPlaying);
+    rig.watch.errors.clear();
+    rig.player.setURL(file(QStringLiteral("short.mp3")));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.backend().mediaStatus(), QMediaPlayer::EndOfMedia, 8000);
+    VERIFY_NO_PLAYER_ERROR(rig.watch);
 }
 
 void TstMediaPlayer::closeStopsAndUnloads() {
-    QWidget surface;
-    surface.show();
-    QtMediaPlayer player(&surface);
-    const QMediaPlayer& backend = player.backend();
-    player.setURL(file(QStringLiteral("film.wmv")));
-    QTRY_VERIFY_WITH_TIMEOUT(backend.position() > 200, 5000);
-    player.close();
-    QCOMPARE(backend.playbackState(), QMediaPlayer::StoppedState);
-    QVERIFY(backend.source().isEmpty());
-    QVERIFY(player.URL().isEmpty());
-    player.play();
+    Rig rig;
+    rig.player.setURL(file(QStringLiteral("film.wmv")));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.backend().position() > 200, 5000);
+    rig.player.close();
+    QCOMPARE(rig.backend().playbackState(), QMediaPlayer::StoppedState);
+    QVERIFY(rig.backend().source().isEmpty());
+    QVERIFY(rig.player.URL().isEmpty());
+    rig.player.play();
     QTest::qWait(300);
-    QCOMPARE(backend.playbackState(), QMediaPlayer::StoppedState);
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined));
+    QCOMPARE(rig.backend().playbackState(), QMediaPlayer::StoppedState);
+    QCOMPARE(rig.player.playState(), int(MediaPlayer::wmppsUndefined));
 }
 
 void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
@@ -257,7 +250,7 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     // Names in another letter case than the program writes them.
     QVERIFY(QFile::copy(file(QStringLiteral("long.mp3")), app.filePath("Suoni/s001.mp3")));
     QVERIFY(QFile::copy(file(QStringLiteral("film.wmv")), app.filePath("Filmati/F001.WMV")));
-    RecordingServices services(app.path());
+    RecordingPlatform platform(app.path());
     std::unique_ptr<FrmMain> quiz = loadQuizWindow();
     QVERIFY(quiz);
     quiz->show();
@@ -311,12 +304,12 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     QVERIFY(quiz->loadedFrmPlay());
     auto& again = static_cast<QtMediaPlayer&>(quiz->loadedFrmPlay()->WMPlayer());
     QTRY_VERIFY_WITH_TIMEOUT(again.backend().position() > 200, 5000);
-    QVERIFY(services.boxes.empty());
-    QVERIFY2(watch.errors.isEmpty(), qPrintable(watch.errors.join(u'\n')));
+    QVERIFY(platform.boxes.empty());
+    VERIFY_NO_PLAYER_ERROR(watch);
 
     // Shutdown in mid-film unloads the window and its pipeline cleanly.
     quiz->close();
-    QCOMPARE(services.ended, 1);
+    QCOMPARE(platform.ends, 1);
     QVERIFY(!quiz->loadedFrmPlay());
     QCOMPARE(mediaWindowCount(), 0);
     QTest::qWait(300);

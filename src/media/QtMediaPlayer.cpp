@@ -21,24 +21,22 @@ QWidget* withBackendChosen(QWidget* surface) {
 
 QtMediaPlayer::QtMediaPlayer(QWidget* surface)
     : MediaPlayer(withBackendChosen(surface)), m_video(new QVideoWidget(surface)) {
-    // The fixed settings of the control, applied once.
+    // The fixed settings of the control, applied once: half volume, normal
+    // speed, each file once. Errors are not watched, so a file that cannot
+    // be played stays silent; there are no buttons, position bar or menu,
+    // only the picture, at the film's own size (placeVideo).
     m_player.setAudioOutput(&m_audio);
     m_player.setVideoOutput(m_video);
     m_audio.setVolume(0.5f);
     m_audio.setMuted(false);
     m_player.setPlaybackRate(1.0);
     m_player.setLoops(1);
-    // Errors are not shown: a file that cannot be played stays silent.
-    // No buttons, no position bar, no menu: only the picture.
     m_video->setObjectName(QStringLiteral("WMPlayerVideo"));
     m_video->setFullScreen(false);
     m_video->setAspectRatioMode(Qt::KeepAspectRatio);
     m_video->setContextMenuPolicy(Qt::NoContextMenu);
     // Clicks and the tooltip belong to the surface, beneath the picture.
     m_video->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QPalette black = m_video->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_video->setPalette(black);
     m_video->setGeometry(surface->rect());
     // Queued: the sink announces a new size while it still holds its lock.
     connect(m_video->videoSink(), &QVideoSink::videoSizeChanged, this, &QtMediaPlayer::placeVideo,

@@ -2,8 +2,8 @@
 
 #include "app/FrmMain.h"
 #include "fixture/AppFolder.h"
+#include "fixture/RecordingPlatform.h"
 #include "media/FrmPlay.h"
-#include "platform/Platform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,35 +11,6 @@
 #include <QToolButton>
 
 #include <memory>
-#include <optional>
-
-// Platform services that record message boxes instead of blocking and run
-// the program from a test folder.
-class RecordingServices : public Platform::Services {
-public:
-    struct Box {
-        QString text;
-        int style;
-        std::optional<QString> title;
-    };
-    explicit RecordingServices(QString appFolder) : m_folder(std::move(appFolder)) {
-        Platform::setServices(this);
-    }
-    ~RecordingServices() override { Platform::setServices(nullptr); }
-
-    void msgBox(const QString& text, int style, const std::optional<QString>& title) override {
-        boxes.push_back({text, style, title});
-    }
-    void sleep(int) override {}
-    QString appPath() override { return m_folder; }
-    void endProgram() override { ++ended; }
-
-    std::vector<Box> boxes;
-    int ended = 0;
-
-private:
-    QString m_folder;
-};
 
 // The main window over a test folder, in table order so that a record can
 // be chosen by number.
