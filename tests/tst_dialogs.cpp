@@ -78,6 +78,7 @@ private slots:
     void gotoSingleInstance();
     void gotoLayout();
     void aboutContent();
+    void aboutFocus();
     void aboutSingleInstance();
     void aboutIsReadOnly();
     void shutdownClosesBoth();
@@ -339,6 +340,23 @@ void TestDialogs::aboutContent() {
     for (QWidget* centred : std::initializer_list<QWidget*>{TxtTitle, Picture1, Label1, Label6})
         QVERIFY2(qAbs(centred->geometry().center().x() * 2 - about->width()) <= 3,
                  qPrintable(centred->objectName()));
+}
+
+void TestDialogs::aboutFocus() {
+    TestApp app;
+    QVERIFY(app.load());
+    menu(app, "MnuInfo")->trigger();
+    FrmInfo* about = app.window->loadedFrmInfo();
+    QVERIFY(QTest::qWaitForWindowActive(about));
+    // Tab order: the credits first, then the title; the labels and the
+    // icon take no focus.
+    auto* TxtCredits = ctl<QPlainTextEdit>(about, "TxtCredits");
+    auto* TxtTitle = ctl<QPlainTextEdit>(about, "TxtTitle");
+    QCOMPARE(QApplication::focusWidget(), TxtCredits);
+    QTest::keyClick(TxtCredits, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), TxtTitle);
+    QTest::keyClick(TxtTitle, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), TxtCredits);
 }
 
 void TestDialogs::aboutSingleInstance() {
