@@ -77,6 +77,9 @@ private slots:
     void gotoInRandomOrder();
     void gotoSingleInstance();
     void gotoLayout();
+    void gotoTakesActivationBack();
+    void layout_data();
+    void layout();
     void aboutContent();
     void aboutFocus();
     void aboutSingleInstance();
@@ -298,6 +301,90 @@ void TestDialogs::gotoLayout() {
     QCOMPARE(TxtVai->nextInFocusChain(), CmdVai);
     // The caption must fit its label.
     QVERIFY(LblFrmVai->sizeHint().width() <= LblFrmVai->width() + 2);
+}
+
+void TestDialogs::gotoTakesActivationBack() {
+    // After a message the learner types on in the box, even when closing
+    // the message left another window active.
+    TestApp app;
+    QVERIFY(app.load());
+    app.window->show();
+    FrmGoto* dialog = openGoto(app);
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    app.platform.onMsgBox = [&](const RecordingPlatform::MsgBoxCall&) {
+        app.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+    };
+    QTest::keyClicks(txtVai(dialog), QStringLiteral("x"));
+    QTRY_COMPARE(QApplication::activeWindow(), dialog);
+    QCOMPARE(QApplication::focusWidget(), txtVai(dialog));
+
+    pressOk(dialog);
+    QCOMPARE(app.platform.texts(), (QStringList{NumbersOnly, OutOfRange}));
+    QTRY_COMPARE(QApplication::activeWindow(), dialog);
+    QCOMPARE(QApplication::focusWidget(), txtVai(dialog));
+}
+
+void TestDialogs::layout_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("twips"); // left, top, width, height
+    QTest::addColumn<int>("points");  // 0: the toolkit's default font
+    QTest::addColumn<bool>("bold");
+
+    // Fractional sizes as the toolkit takes them: 8.25 -> 8, 6.75 -> 7.
+    QTest::newRow("LblFrmVai") << "FrmGoto"
+                               << "LblFrmVai" << QRect(300, 210, 900, 195) << 8 << false;
+    QTest::newRow("TxtVai") << "FrmGoto"
+                            << "TxtVai" << QRect(1250, 165, 350, 285) << 8 << false;
+    QTest::newRow("CmdVai") << "FrmGoto"
+                            << "CmdVai" << QRect(1800, 120, 855, 375) << 0 << false;
+    QTest::newRow("TxtTitle") << "FrmInfo"
+                              << "TxtTitle" << QRect(2230, 100, 2000, 400) << 8 << true;
+    QTest::newRow("Picture1") << "FrmInfo"
+                              << "Picture1" << QRect(3000, 618, 495, 495) << 0 << false;
+    QTest::newRow("Label1") << "FrmInfo"
+                            << "Label1" << QRect(1845, 1231, 2805, 195) << 7 << true;
+    QTest::newRow("Label6") << "FrmInfo"
+                            << "Label6" << QRect(1440, 1544, 3615, 375) << 7 << true;
+    QTest::newRow("TxtCredits") << "FrmInfo"
+                                << "TxtCredits" << QRect(270, 2040, 5895, 3200) << 7 << true;
+}
+
+void TestDialogs::layout() {
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QRect, twips);
+    QFETCH(int, points);
+    QFETCH(bool, bold);
+
+    TestApp app;
+    QVERIFY(app.load());
+    QWidget* form = nullptr;
+    if (window == u"FrmGoto") {
+        form = openGoto(app);
+    } else {
+        menu(app, "MnuInfo")->trigger();
+        form = app.window->loadedFrmInfo();
+    }
+    QWidget* widget = ctl(form, qPrintable(control));
+    // 15 twips to the pixel; a pixel of rounding either way.
+    const QRect expected(qRound(twips.x() / 15.0), qRound(twips.y() / 15.0),
+                         qRound(twips.width() / 15.0), qRound(twips.height() / 15.0));
+    const QRect actual = widget->geometry();
+    QVERIFY2(qAbs(actual.x() - expected.x()) <= 1 && qAbs(actual.y() - expected.y()) <= 1 &&
+                 qAbs(actual.width() - expected.width()) <= 1 &&
+                 qAbs(actual.height() - expected.height()) <= 1,
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(actual.x())
+                            .arg(actual.y())
+                            .arg(actual.width())
+                            .arg(actual.height())));
+    if (points > 0) {
+        QCOMPARE(widget->font().family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(widget->font().pointSize(), points);
+    }
+    QCOMPARE(widget->font().bold(), bold);
 }
 
 void TestDialogs::aboutContent() {
