@@ -6,8 +6,6 @@
 #include <QActionGroup>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
 #include <QToolButton>
 #include <QtTest>
 
@@ -22,55 +20,57 @@ template <class T = QWidget> T* ctl(const QObject* parent, const char* name) {
 QAction* menu(TestApp& app, const char* name) {
     return ctl<QAction>(app.window.get(), name);
 }
-QToolButton* button(TestApp& app, const char* name) {
-    return ctl<QToolButton>(app.window.get(), name);
+QString position(TestApp& app) {
+    return ctl<QLabel>(app.window.get(), "LblPos")->text();
 }
 
 const char* const ThemeEntries[] = {"MnuSR", "MnuLG", "MnuLB", "MnuCJ", "MnuRD",
                                     "MnuMB", "MnuVS", "MnuHD", "MnuCM"};
 
-// Every theme folder gets solid pictures whose colour names the folder and
-// the picture, so that a button tells where its picture came from.
-QColor pictureColour(int themeIndex, const QString& picture) {
+QStringList markedThemes(TestApp& app) {
+    QStringList marked;
+    for (const char* entry : ThemeEntries)
+        if (menu(app, entry)->isChecked())
+            marked << entry;
+    return marked;
+}
+
+// Solid pictures whose colour names the theme folder and the picture, so
+// that a button tells where its picture came from. Steps of 51 survive the
+// GIF palette exactly.
+QColor pictureColour(const QString& folder, const QString& picture) {
+    int theme = 0;
+    while (Fixture::themes()[theme].folder != folder)
+        ++theme;
     const int kind = picture == u"Wizard" ? 0 : picture == u"Refresh" ? 1 : 2;
-    // Steps of 51: the GIF writer keeps such colours exact.
-    return QColor(51 * (themeIndex % 6), 51 * (themeIndex / 6 + 2 * kind), 153);
+    return QColor(51 * (theme % 6), 51 * (theme / 6 + 2 * kind), 153);
 }
 
-int themeIndex(const QString& folder) {
-    const auto& themes = Fixture::themes();
-    for (size_t i = 0; i < themes.size(); ++i)
-        if (themes[i].folder == folder)
-            return int(i);
-    return -1;
-}
-
-QString themePicturePath(TestApp& app, const QString& folder, const QString& picture) {
+QString picturePath(TestApp& app, const QString& folder, const QString& picture) {
     return app.path(QStringLiteral("Grafica/Temi/") + folder + u'/' + picture + ".gif");
 }
 
-void writeSolidThemePictures(TestApp& app) {
+// A loaded app whose themes carry solid Wizard, Refresh and Trash pictures.
+bool load(TestApp& app) {
     for (const auto& theme : Fixture::themes())
         for (const char* picture : {"Wizard", "Refresh", "Trash"})
-            Fixture::writeGif(themePicturePath(app, theme.folder, picture),
-                              pictureColour(themeIndex(theme.folder), picture));
+            Fixture::writeGif(picturePath(app, theme.folder, picture),
+                              pictureColour(theme.folder, picture));
+    return app.load();
 }
 
-QColor iconColour(QToolButton* button) {
-    const QImage image = button->icon().pixmap(QSize(32, 32)).toImage();
-    return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+QColor iconColour(TestApp& app, const char* button) {
+    const QImage image =
+        ctl<QToolButton>(app.window.get(), button)->icon().pixmap(QSize(32, 32)).toImage();
+    return image.isNull() ? QColor() : image.pixelColor(16, 16);
 }
 
-// The order a learner sees: both marks, the start entry and the button.
+// What the learner sees of the order: both marks and the start entry.
 QString orderState(TestApp& app) {
     return QStringLiteral("seq=%1 rnd=%2 start=%3")
         .arg(menu(app, "MnuSeq")->isChecked())
         .arg(menu(app, "MnuRnd")->isChecked())
         .arg(menu(app, "MnuStart")->isEnabled());
-}
-
-QColor textColour(QWidget* widget, QPalette::ColorRole role) {
-    return widget->palette().color(QPalette::Active, role);
 }
 
 } // namespace
@@ -89,8 +89,6 @@ private slots:
     void themes_data();
     void themes();
     void sameThemeAgain();
-    void themeFollowsOrder();
-    void dividerDoesNothing();
 };
 
 void TestOptions::marksAreCheckMarks() {
@@ -109,53 +107,45 @@ void TestOptions::marksAreCheckMarks() {
 
 void TestOptions::randomOrder() {
     TestApp app(230);
-    writeSolidThemePictures(app);
-    QVERIFY(app.load());
+    QVERIFY(load(app));
     menu(app, "MnuCM")->trigger();
     menu(app, "MnuSeq")->trigger();
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), pictureColour(themeIndex("Comix"), "Refresh"));
-
     app.platform.randoms = {0.25f};
     menu(app, "MnuRnd")->trigger();
     QCOMPARE(orderState(app), QStringLiteral("seq=0 rnd=1 start=0"));
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), pictureColour(themeIndex("Comix"), "Wizard"));
+    QCOMPARE(iconColour(app, "CmdNewGraf"), pictureColour("Comix", "Wizard"));
     // Drawn at once, after the animation: 0.25 × 225.
-    QCOMPARE(ctl<QLabel>(app.window.get(), "LblPos")->text(), QStringLiteral("N.  57/225"));
+    QCOMPARE(position(app), QStringLiteral("N.  57/225"));
     QCOMPARE(app.platform.sleeps.size(), size_t(13));
 
     // Already on: drawn again all the same.
     app.platform.randoms = {0.0f};
     menu(app, "MnuRnd")->trigger();
     QCOMPARE(orderState(app), QStringLiteral("seq=0 rnd=1 start=0"));
-    QCOMPARE(ctl<QLabel>(app.window.get(), "LblPos")->text(), QStringLiteral("N.  1/225"));
-    QCOMPARE(app.platform.sleeps.size(), size_t(26));
+    QCOMPARE(position(app), QStringLiteral("N.  1/225"));
     QCOMPARE(app.platform.texts(), QStringList());
 }
 
 void TestOptions::sequentialOrder() {
     TestApp app;
-    writeSolidThemePictures(app);
-    QVERIFY(app.load());
+    QVERIFY(load(app));
     menu(app, "MnuVS")->trigger();
-    QVERIFY(!menu(app, "MnuStart")->isEnabled());
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), pictureColour(themeIndex("Vista"), "Wizard"));
-
+    QCOMPARE(orderState(app), QStringLiteral("seq=0 rnd=1 start=0"));
     menu(app, "MnuSeq")->trigger();
     QCOMPARE(orderState(app), QStringLiteral("seq=1 rnd=0 start=1"));
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), pictureColour(themeIndex("Vista"), "Refresh"));
+    QCOMPARE(iconColour(app, "CmdNewGraf"), pictureColour("Vista", "Refresh"));
     FrmGoto* dialog = app.window->loadedFrmGoto();
     QVERIFY(dialog && dialog->isVisible());
     // Nothing is drawn until the dialog takes a number.
-    QCOMPARE(ctl<QLabel>(app.window.get(), "LblPos")->text(), QString());
+    QCOMPARE(position(app), QString());
     QVERIFY(app.platform.sleeps.empty());
 
-    // Closed without a number, chosen again: the dialog comes back.
+    // Closed without a number and chosen again: the dialog comes back.
     dialog->close();
     QTRY_VERIFY(!app.window->loadedFrmGoto());
     menu(app, "MnuSeq")->trigger();
     QCOMPARE(orderState(app), QStringLiteral("seq=1 rnd=0 start=1"));
     QVERIFY(app.window->loadedFrmGoto() && app.window->loadedFrmGoto()->isVisible());
-    QCOMPARE(app.platform.texts(), QStringList());
 }
 
 void TestOptions::missingOrderPicture_data() {
@@ -176,14 +166,13 @@ void TestOptions::missingOrderPicture() {
     QFETCH(QString, picture);
     QFETCH(QString, kept);
 
-    TestApp app(30);
-    writeSolidThemePictures(app);
-    QVERIFY(app.load());
+    TestApp app;
+    QVERIFY(load(app));
     if (entry == u"MnuRnd") {
         menu(app, "MnuSeq")->trigger();
         app.window->loadedFrmGoto()->close();
     }
-    QVERIFY(QFile::remove(themePicturePath(app, "SquareRed", picture)));
+    QVERIFY(QFile::remove(picturePath(app, "SquareRed", picture)));
     menu(app, qPrintable(entry))->trigger();
 
     QCOMPARE(app.platform.boxes.size(), size_t(1));
@@ -193,10 +182,10 @@ void TestOptions::missingOrderPicture() {
              qPrintable(box.text));
     QCOMPARE(box.style, 16);
     QCOMPARE(box.title, std::nullopt);
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), pictureColour(themeIndex("SquareRed"), kept));
+    QCOMPARE(iconColour(app, "CmdNewGraf"), pictureColour("SquareRed", kept));
     // The command goes on.
     if (entry == u"MnuRnd")
-        QVERIFY(!ctl<QLabel>(app.window.get(), "LblPos")->text().isEmpty());
+        QVERIFY(!position(app).isEmpty());
     else
         QVERIFY(app.window->loadedFrmGoto() && app.window->loadedFrmGoto()->isVisible());
 }
@@ -218,14 +207,12 @@ void TestOptions::levels() {
     TestApp app(460);
     QVERIFY(app.load());
     app.platform.randoms = {0.1f};
-    button(app, "CmdNewGraf")->click();
-    auto* LblPos = ctl<QLabel>(app.window.get(), "LblPos");
+    ctl<QToolButton>(app.window.get(), "CmdNewGraf")->click();
     auto* PctGrafema = ctl<QLabel>(app.window.get(), "PctGrafema");
-    const QString position = LblPos->text();
+    const QString shown = position(app);
     const qint64 picture = PctGrafema->pixmap().cacheKey();
     const int numRec = app.window->NumRec;
     const QString order = orderState(app);
-    const size_t sleeps = app.platform.sleeps.size();
 
     for (const QString& entry : entries)
         menu(app, qPrintable(entry))->trigger();
@@ -237,124 +224,94 @@ void TestOptions::levels() {
     QCOMPARE(menu(app, "MnuLev1")->isChecked(), one);
     QCOMPARE(menu(app, "MnuLev2")->isChecked(), !one);
     // Nothing else: the character on show and its label stay.
-    QCOMPARE(LblPos->text(), position);
+    QCOMPARE(position(app), shown);
     QCOMPARE(PctGrafema->pixmap().cacheKey(), picture);
     QCOMPARE(app.window->NumRec, numRec);
     QCOMPARE(orderState(app), order);
-    QCOMPARE(app.platform.sleeps.size(), sleeps);
+    QCOMPARE(app.platform.sleeps.size(), size_t(13));
     QCOMPARE(app.platform.texts(), QStringList());
 
     // The next character uses the new bound.
     app.platform.randoms = {0.999f};
-    button(app, "CmdNewGraf")->click();
-    QCOMPARE(LblPos->text(), QStringLiteral("N.  %1/%1").arg(upper));
+    ctl<QToolButton>(app.window.get(), "CmdNewGraf")->click();
+    QCOMPARE(position(app), QStringLiteral("N.  %1/%1").arg(upper));
 }
 
 void TestOptions::themes_data() {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QColor>("accent");
+    QTest::addColumn<QColor>("accent"); // from the colour text, blue-green-red
+    QTest::addColumn<bool>("sequential");
 
-    // Values from the colour texts, blue-green-red.
     QTest::newRow("Square Red") << "MnuSR"
-                                << "SquareRed" << QColor(206, 0, 0);
+                                << "SquareRed" << QColor(206, 0, 0) << false;
     QTest::newRow("Light Grey") << "MnuLG"
-                                << "LightGrey" << QColor(64, 64, 64);
+                                << "LightGrey" << QColor(64, 64, 64) << true;
     QTest::newRow("Light Blue") << "MnuLB"
-                                << "LightBlue" << QColor(0, 0, 255);
+                                << "LightBlue" << QColor(0, 0, 255) << false;
     QTest::newRow("Cyan Joy") << "MnuCJ"
-                              << "CyanJoy" << QColor(0, 207, 206);
+                              << "CyanJoy" << QColor(0, 207, 206) << true;
     QTest::newRow("Red Danger") << "MnuRD"
-                                << "RedDanger" << QColor(255, 0, 0);
+                                << "RedDanger" << QColor(255, 0, 0) << false;
     QTest::newRow("Modern Blue") << "MnuMB"
-                                 << "ModernBlue" << QColor(0, 174, 206);
+                                 << "ModernBlue" << QColor(0, 174, 206) << true;
     QTest::newRow("Vista") << "MnuVS"
-                           << "Vista" << QColor(0, 125, 0);
+                           << "Vista" << QColor(0, 125, 0) << false;
     QTest::newRow("Happy Day") << "MnuHD"
-                               << "HappyDay" << QColor(255, 113, 0);
+                               << "HappyDay" << QColor(255, 113, 0) << true;
     QTest::newRow("Comix") << "MnuCM"
-                           << "Comix" << QColor(140, 0, 206);
+                           << "Comix" << QColor(140, 0, 206) << false;
 }
 
 void TestOptions::themes() {
     QFETCH(QString, entry);
     QFETCH(QString, folder);
     QFETCH(QColor, accent);
+    QFETCH(bool, sequential);
 
     TestApp app;
-    writeSolidThemePictures(app);
-    QVERIFY(app.load());
-    // Start from another theme, with the poster on.
+    QVERIFY(load(app));
+    // From another theme, with the poster on.
     menu(app, entry == u"MnuHD" ? "MnuLG" : "MnuHD")->trigger();
     menu(app, "MnuSfd")->trigger();
-    QVERIFY(menu(app, "MnuSfd")->isChecked());
+    if (sequential)
+        menu(app, "MnuSeq")->trigger();
 
     menu(app, qPrintable(entry))->trigger();
 
     QCOMPARE(app.window->Theme, app.window->PercApp + QStringLiteral("\\Grafica\\Temi\\") + folder);
-    QStringList marked;
-    for (const char* theme : ThemeEntries)
-        if (menu(app, theme)->isChecked())
-            marked << theme;
-    QCOMPARE(marked, QStringList{entry});
+    QCOMPARE(markedThemes(app), QStringList{entry});
     QVERIFY(menu(app, "MnuSfd")->isChecked());
-
-    const int index = themeIndex(folder);
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), pictureColour(index, "Wizard"));
-    QCOMPARE(iconColour(button(app, "CmdCanc")), pictureColour(index, "Trash"));
+    QCOMPARE(iconColour(app, "CmdNewGraf"),
+             pictureColour(folder, sequential ? "Refresh" : "Wizard"));
+    QCOMPARE(iconColour(app, "CmdCanc"), pictureColour(folder, "Trash"));
     for (const char* line : {"Line1", "Line2", "Line3", "Line4"})
         QCOMPARE(ctl<LineShape>(app.window.get(), line)->color(), accent);
     QCOMPARE(ctl<ShapeWidget>(app.window.get(), "RiqGrafema")->color(), accent);
     for (const char* label : {"LblLev", "LblPos"})
-        QCOMPARE(textColour(ctl(app.window.get(), label), QPalette::WindowText), accent);
-    QCOMPARE(textColour(ctl(app.window.get(), "TxtImmSill"), QPalette::Text), accent);
+        QCOMPARE(
+            ctl(app.window.get(), label)->palette().color(QPalette::Active, QPalette::WindowText),
+            accent);
+    QCOMPARE(ctl(app.window.get(), "TxtImmSill")->palette().color(QPalette::Active, QPalette::Text),
+             accent);
+
+    // The divider below the themes does nothing.
+    menu(app, "MnuDiv")->trigger();
+    QCOMPARE(markedThemes(app), QStringList{entry});
+    QVERIFY(menu(app, "MnuSfd")->isChecked());
     QCOMPARE(app.platform.texts(), QStringList());
 }
 
 void TestOptions::sameThemeAgain() {
     TestApp app;
-    writeSolidThemePictures(app);
-    QVERIFY(app.load());
+    QVERIFY(load(app));
     menu(app, "MnuLB")->trigger();
     // A changed picture shows that choosing the theme again reloads it.
     const QColor changed(255, 255, 0);
-    Fixture::writeGif(themePicturePath(app, "LightBlue", "Wizard"), changed);
+    Fixture::writeGif(picturePath(app, "LightBlue", "Wizard"), changed);
     menu(app, "MnuLB")->trigger();
-
-    int marks = 0;
-    for (const char* theme : ThemeEntries)
-        marks += menu(app, theme)->isChecked();
-    QCOMPARE(marks, 1);
-    QVERIFY(menu(app, "MnuLB")->isChecked());
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")), changed);
-}
-
-void TestOptions::themeFollowsOrder() {
-    TestApp app;
-    writeSolidThemePictures(app);
-    QVERIFY(app.load());
-    menu(app, "MnuSeq")->trigger();
-    menu(app, "MnuMB")->trigger();
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")),
-             pictureColour(themeIndex("ModernBlue"), "Refresh"));
-    QCOMPARE(orderState(app), QStringLiteral("seq=1 rnd=0 start=1"));
-    menu(app, "MnuRnd")->trigger();
-    menu(app, "MnuRD")->trigger();
-    QCOMPARE(iconColour(button(app, "CmdNewGraf")),
-             pictureColour(themeIndex("RedDanger"), "Wizard"));
-}
-
-void TestOptions::dividerDoesNothing() {
-    TestApp app;
-    QVERIFY(app.load());
-    menu(app, "MnuCJ")->trigger();
-    const QString theme = app.window->Theme;
-    menu(app, "MnuDiv")->trigger();
-    QCOMPARE(app.window->Theme, theme);
-    QVERIFY(menu(app, "MnuCJ")->isChecked());
-    QVERIFY(!menu(app, "MnuDiv")->isChecked());
-    QVERIFY(!menu(app, "MnuSfd")->isChecked());
-    QCOMPARE(app.platform.texts(), QStringList());
+    QCOMPARE(markedThemes(app), QStringList{"MnuLB"});
+    QCOMPARE(iconColour(app, "CmdNewGraf"), changed);
 }
 
 QTEST_MAIN(TestOptions)
