@@ -1,20 +1,5 @@
-#include "data/TableLoader.h"
-#include "platform/PlatformError.h"
-
-#include <memory>
-
-namespace {
-
-class UnsupportedLoader : public TableLoader {
-public:
-    TableData load(const QString&, const QString&, const QString&) const override {
-        throw PlatformError(PlatformError::NotADatabase,
-                            QStringLiteral("I file Access non sono ancora supportati."));
-    }
-};
-
-} // namespace
+#include "data/MdbTableLoader.h"
 
 std::unique_ptr<TableLoader> makeMdbLoader() {
-    return std::make_unique<UnsupportedLoader>();
+    return std::make_unique<MdbTableLoader>();
 }

@@ -25,7 +25,9 @@ Services* g_active = nullptr;
 
 } // namespace
 
-QString applicationTitle() { return QStringLiteral("Tavorin"); }
+QString applicationTitle() {
+    return QStringLiteral("Tavorin");
+}
 
 void Services::msgBox(const QString& text, int style, const std::optional<QString>& title) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -67,12 +69,20 @@ float Services::rnd() {
     return static_cast<float>(bits) / 16777216.0f;
 }
 
-QString Services::appPath() { return QCoreApplication::applicationDirPath(); }
+QString Services::appPath() {
+    return QCoreApplication::applicationDirPath();
+}
 
-void Services::endProgram() { QCoreApplication::exit(0); }
+void Services::endProgram() {
+    QCoreApplication::exit(0);
+}
 
-Services& services() { return g_active ? *g_active : defaultServices(); }
+Services& services() {
+    return g_active ? *g_active : defaultServices();
+}
 
-void setServices(Services* replacement) { g_active = replacement; }
+void setServices(Services* replacement) {
+    g_active = replacement;
+}
 
 } // namespace Platform

@@ -41,10 +41,20 @@ void setServices(Services* replacement);
 inline void msgBox(const QString& text, int style, const std::optional<QString>& title = {}) {
     services().msgBox(text, style, title);
 }
-inline void sleep(int milliseconds) { services().sleep(milliseconds); }
-inline void randomize() { services().randomize(); }
-inline float rnd() { return services().rnd(); }
-inline QString appPath() { return services().appPath(); }
-inline void endProgram() { services().endProgram(); }
+inline void sleep(int milliseconds) {
+    services().sleep(milliseconds);
+}
+inline void randomize() {
+    services().randomize();
+}
+inline float rnd() {
+    return services().rnd();
+}
+inline QString appPath() {
+    return services().appPath();
+}
+inline void endProgram() {
+    services().endProgram();
+}
 
 } // namespace Platform

@@ -9,32 +9,68 @@
 
 namespace {
 
-// Median-cut free palette: Qt's own conversion to Indexed8 does the
-// quantisation (with dithering off, so art keeps flat areas flat).
+// An exact palette when the picture has at most 256 colours (the usual case
+// for flat art); otherwise Qt's quantisation with error diffusion. Pixels
+// less than half opaque become the transparent colour.
 QImage toIndexed(const QImage& source, int* transparentIndex) {
-    QImage argb = source.convertToFormat(QImage::Format_ARGB32);
-    bool hasTransparency = false;
-    for (int y = 0; y < argb.height() && !hasTransparency; ++y) {
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    *transparentIndex = -1;
+    QHash<QRgb, int> indexOf;
+    QList<QRgb> table;
+    bool fits = true;
+    for (int y = 0; y < argb.height() && fits; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
         for (int x = 0; x < argb.width(); ++x) {
-            if (qAlpha(line[x]) < 128) {
-                hasTransparency = true;
+            const QRgb pixel = qAlpha(line[x]) < 128 ? qRgba(0, 0, 0, 0) : (line[x] | 0xFF000000u);
+            if (indexOf.contains(pixel))
+                continue;
+            if (table.size() == 256) {
+                fits = false;
                 break;
             }
+            indexOf.insert(pixel, static_cast<int>(table.size()));
+            table.append(pixel);
         }
     }
-    QImage indexed = argb.convertToFormat(QImage::Format_Indexed8,
-                                          Qt::ThresholdDither | Qt::ThresholdAlphaDither |
-                                              Qt::AvoidDither | Qt::PreferDither);
-    *transparentIndex = -1;
-    if (hasTransparency) {
-        QList<QRgb> table = indexed.colorTable();
-        for (int i = 0; i < table.size(); ++i) {
-            if (qAlpha(table[i]) < 128) {
-                *transparentIndex = i;
-                break;
+    if (fits) {
+        QImage indexed(argb.size(), QImage::Format_Indexed8);
+        indexed.setColorTable(table);
+        for (int y = 0; y < argb.height(); ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            uchar* out = indexed.scanLine(y);
+            for (int x = 0; x < argb.width(); ++x) {
+                const QRgb pixel = qAlpha(in[x]) < 128 ? qRgba(0, 0, 0, 0) : (in[x] | 0xFF000000u);
+                out[x] = static_cast<uchar>(indexOf.value(pixel));
             }
         }
+        *transparentIndex = static_cast<int>(table.indexOf(qRgba(0, 0, 0, 0)));
+        return indexed;
+    }
+    // Many colours: keep one entry free for transparency, if any is needed.
+    QImage flat = argb.convertToFormat(QImage::Format_RGB32);
+    QImage indexed = flat.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
+    bool anyTransparent = false;
+    for (int y = 0; y < argb.height() && !anyTransparent; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            anyTransparent = anyTransparent || qAlpha(line[x]) < 128;
+    }
+    if (anyTransparent) {
+        QList<QRgb> colours = indexed.colorTable();
+        const int free = colours.size() < 256 ? static_cast<int>(colours.size()) : 255;
+        if (colours.size() < 256)
+            colours.append(qRgba(0, 0, 0, 0));
+        else
+            colours[255] = qRgba(0, 0, 0, 0);
+        indexed.setColorTable(colours);
+        for (int y = 0; y < argb.height(); ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            uchar* out = indexed.scanLine(y);
+            for (int x = 0; x < argb.width(); ++x)
+                if (qAlpha(in[x]) < 128)
+                    out[x] = static_cast<uchar>(free);
+        }
+        *transparentIndex = free;
     }
     return indexed;
 }

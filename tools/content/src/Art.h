@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Raised whenever a drawing below changes, so that the builder redraws.
+inline constexpr int kArtVersion = 1;
+
+inline constexpr int kPictureSide = 84;
+inline constexpr int kIconSide = 32;
+inline constexpr int kDragonFrames = 13;
+inline constexpr int kPosterWidth = 538;
+inline constexpr int kPosterHeight = 358;
+// The picture box and the buttons are this grey; art with soft edges is
+// blended onto it.
+inline const QColor kButtonGrey(192, 192, 192);
+
+// Finds the Kai font the character pictures are drawn with. `fingerprint`
+// identifies the font version (its 'head' table).
+bool loadKaiFont(QFont* font, QByteArray* fingerprint, QString* error);
+bool kaiHasCharacter(const QFont& font, const QString& character);
+
+// 84x84 picture of a character, dark ink on light paper, centred on its ink.
+QImage renderCharacterPicture(const QString& character, const QFont& kai);
+
+struct Theme {
+    QString folder;
+    QColor accent;
+};
+const QList<Theme>& themes();
+// Refresh, Wizard, Trash, Close, Write, Match, Sound.
+const QStringList& themeIconNames();
+// 32x32 icon with transparent background; `theme` is a folder name.
+QImage renderThemeIcon(const QString& theme, const QString& icon);
+
+// Frame 1..13 of the dragon that crosses the picture box.
+QImage renderDragonFrame(int index);
+// Shown in the picture box after everything is cleared.
+QImage renderDragonPicture();
+// Light window background behind all controls.
+QImage renderPoster(const QFont& kai);
+// The program's compiled-in start picture (84x84) and window icon (32x32).
+QImage renderStartPicture(const QFont& kai);
+QImage renderProgramIcon(const QFont& kai);
+
+// Makes soft edges opaque on the button grey and the rest fully transparent,
+// since a GIF has one transparent colour and no partial alpha.
+QImage flattenForGif(const QImage& argb);
+
+// At most `colours` colours, chosen without dithering, so that a GIF keeps
+// flat areas flat.
+QImage reducePalette(const QImage& image, int colours = 256);

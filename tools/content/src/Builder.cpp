@@ -1,0 +1,600 @@
+#include "Builder.h"
+
+#include "Art.h"
+#include "GifWriter.h"
+#include "StrokeFilm.h"
+#include "Table.h"
+#include "Tools.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImageReader>
+#include <QMap>
+#include <QMutex>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThreadPool>
+#include <QUuid>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+// Raised when the way sounds, films or the database are made changes.
+constexpr int kMediaVersion = 2;
+const QString kManifestName = QStringLiteral(".tavorin-content");
+
+constexpr int kSoundsPerRun = 16;
+constexpr int kFilmsPerRun = 6;
+
+struct Output {
+    QString path;    // relative to the application folder
+    QByteArray hash; // of everything the file is made from
+};
+
+// One unit of work: makes one file, or a batch of sounds or films that share
+// an encoder run.
+struct Job {
+    QList<Output> outputs;
+    int weight = 1; // rough cost, for the time estimate
+    std::function<bool(const QStringList& targets, QString* error)> make;
+};
+
+Job single(const QString& path, const QByteArray& hash, int weight,
+           std::function<bool(const QString& target, QString* error)> make) {
+    return Job{{Output{path, hash}}, weight, [make](const QStringList& targets, QString* error) {
+                   return make(targets.first(), error);
+               }};
+}
+
+QByteArray hashOf(const QStringList& parts, const QByteArray& extra = {}) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& part : parts) {
+        hash.addData(part.toUtf8());
+        hash.addData(QByteArrayView("\x1f", 1));
+    }
+    hash.addData(extra);
+    return hash.result().toHex();
+}
+
+QMap<QString, QByteArray> readManifest(const QString& folder) {
+    QMap<QString, QByteArray> manifest;
+    QFile file(QDir(folder).filePath(kManifestName));
+    if (!file.open(QIODevice::ReadOnly))
+        return manifest;
+    while (!file.atEnd()) {
+        const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
+        if (fields.size() == 2)
+            manifest.insert(QString::fromUtf8(fields[1]), fields[0]);
+    }
+    return manifest;
+}
+
+bool writeManifest(const QString& folder, const QMap<QString, QByteArray>& manifest,
+                   QString* error) {
+    QSaveFile file(QDir(folder).filePath(kManifestName));
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    for (auto it = manifest.cbegin(); it != manifest.cend(); ++it)
+        file.write(it.value() + '\t' + it.key().toUtf8() + '\n');
+    if (!file.commit()) {
+        *error = QStringLiteral("cannot write the manifest: %1").arg(file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool writeDatabase(const QList<CharacterRow>& rows, const QString& path, QString* error) {
+    const QString connection = QStringLiteral("content-%1").arg(QUuid::createUuid().toString());
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            *error = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            ok = query.exec("PRAGMA journal_mode=OFF") &&
+                 query.exec("CREATE TABLE Tabella (\"Nome file grafema\" TEXT, \"Suoni\" TEXT, "
+                            "\"Filmati\" TEXT, \"Significato\" TEXT, \"Sillaba\" TEXT, "
+                            "\"Tono\" TEXT, \"Note\" TEXT)") &&
+                 db.transaction();
+            ok = ok && query.prepare("INSERT INTO Tabella VALUES (?, ?, ?, ?, ?, ?, ?)");
+            for (const CharacterRow& row : rows) {
+                if (!ok)
+                    break;
+                for (const QString& value : {row.picture, row.sound, row.film, row.meaning,
+                                             row.syllable, QString::number(row.tone), row.notes})
+                    query.addBindValue(value);
+                ok = query.exec();
+            }
+            ok = ok && db.commit();
+            if (!ok)
+                *error = query.lastError().text();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+bool writeGifFile(const QImage& image, const QString& path, QString* error) {
+    if (!writeGif(reducePalette(image), path, error))
+        return false;
+    // giflib creates the file readable by its owner only.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther);
+    return true;
+}
+
+bool writeImage(const QImage& image, const QString& path, const char* format, QString* error) {
+    if (QByteArray(format) == "GIF")
+        return writeGifFile(image, path, error);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, format, 92) || !file.commit()) {
+        *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool copyText(const QString& from, const QString& to, QString* error) {
+    QFile source(from);
+    QSaveFile target(to);
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly) ||
+        target.write(source.readAll()) < 0 || !target.commit()) {
+        *error = QStringLiteral("cannot copy %1 to %2").arg(from, to);
+        return false;
+    }
+    return true;
+}
+
+bool writeText(const QByteArray& text, const QString& path, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 || !file.commit()) {
+        *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const char* kAttribution = R"(Tavorin demo content: sources and licences
+
+Character pictures (Grafemi/) are drawn with the font AR PL UKai,
+Copyright (C) 1994-1999 Arphic Technology Co., Ltd. and the AR PL UKai
+contributors, under the Arphic Public License (ARPHICPL.TXT); the Debian
+package fonts-arphic-ukai gives its full copyright in
+fonts-arphic-ukai.copyright.
+
+Stroke-order films (Filmati/) are drawn from the stroke data of the npm
+package hanzi-writer-data, derived from the Make Me a Hanzi project, whose
+graphics come from the Arphic fonts AR PL KaitiM GB and AR PL UKai; the data
+is under the Arphic Public License (ARPHICPL.TXT).
+
+The Italian meanings and notes in DBGrafemi1.sqlite are derived in part
+from CC-CEDICT (MDBG), licensed under Creative Commons
+Attribution-ShareAlike 4.0 International (CC BY-SA 4.0); see
+CC-BY-SA-4.0.txt. The meanings are shared under the same licence.
+
+Pronunciations (Suoni/) are synthesised with eSpeak NG (cmn-latn-pinyin
+voice). Theme pictures, dragon frames and the poster (Grafica/) are drawn
+by the Tavorin content builder.
+)";
+
+const char* kCcBySa = R"(Creative Commons Attribution-ShareAlike 4.0 International (CC BY-SA 4.0)
+https://creativecommons.org/licenses/by-sa/4.0/legalcode
+
+Licensed material: the Italian meanings and notes of the character table
+(table "Tabella" of DBGrafemi1.sqlite, columns "Significato" and "Note"),
+derived in part from CC-CEDICT, https://cc-cedict.org/ (MDBG), which is
+licensed under CC BY-SA 4.0.
+
+Changes: English glosses were selected, translated into Italian and
+shortened; notes were added.
+
+You are free to share and adapt this material for any purpose, even
+commercially, as long as you give appropriate credit, provide a link to the
+licence and indicate if changes were made (Attribution), and distribute
+your contributions under the same licence as the original (ShareAlike).
+No additional restrictions: you may not apply legal terms or technological
+measures that legally restrict others from doing anything the licence
+permits. The full legal code is at the address above.
+)";
+
+class Progress {
+public:
+    explicit Progress(bool enabled) : m_enabled(enabled), m_tty(isatty(fileno(stderr))) {
+        m_clock.start();
+    }
+    void show(int done, int total, qint64 doneWeight, qint64 totalWeight, bool final = false) {
+        if (!m_enabled || total == 0)
+            return;
+        const int percent = int(100 * doneWeight / std::max<qint64>(1, totalWeight));
+        if (!m_tty && !final && percent < m_lastPercent + 10)
+            return;
+        m_lastPercent = percent;
+        const qint64 elapsed = m_clock.elapsed();
+        QString eta = QStringLiteral("--:--");
+        if (doneWeight > 0) {
+            const qint64 left = elapsed * (totalWeight - doneWeight) / doneWeight / 1000;
+            eta = QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+        }
+        const int width = 30;
+        const int filled = width * percent / 100;
+        const QString bar = QString(filled, '#') + QString(width - filled, '-');
+        const QString line = QStringLiteral("[%1] %2/%3 files %4% %5 left")
+                                 .arg(bar)
+                                 .arg(done)
+                                 .arg(total)
+                                 .arg(percent, 3)
+                                 .arg(final ? QStringLiteral("0:00") : eta);
+        std::fprintf(stderr, m_tty ? "\r%s" : "%s\n", qPrintable(line));
+        if (final && m_tty)
+            std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    bool m_enabled;
+    bool m_tty;
+    int m_lastPercent = -100;
+    QElapsedTimer m_clock;
+};
+
+// Every row has its three files and every picture decodes at its size.
+bool checkFolder(const QString& folder, const QList<CharacterRow>& rows, QString* error) {
+    const QDir dir(folder);
+    auto decodes = [&](const QString& relative, QSize size) {
+        QImageReader reader(dir.filePath(relative));
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            *error =
+                QStringLiteral("check: %1 does not decode: %2").arg(relative, reader.errorString());
+            return false;
+        }
+        if (size.isValid() && image.size() != size) {
+            *error = QStringLiteral("check: %1 is %2x%3, not %4x%5")
+                         .arg(relative)
+                         .arg(image.width())
+                         .arg(image.height())
+                         .arg(size.width())
+                         .arg(size.height());
+            return false;
+        }
+        return true;
+    };
+    const QSize picture(kPictureSide, kPictureSide);
+    for (const CharacterRow& row : rows) {
+        if (!decodes("Grafemi/" + row.picture + ".jpg", picture))
+            return false;
+        for (const QString& media : {"Suoni/" + row.sound + ".MP3", "Filmati/" + row.film + ".wmv"})
+            if (QFileInfo(dir.filePath(media)).size() < 256) {
+                *error = QStringLiteral("check: %1 is missing or too short (row %2)")
+                             .arg(media)
+                             .arg(row.n);
+                return false;
+            }
+    }
+    for (const Theme& theme : themes())
+        for (const QString& icon : themeIconNames())
+            if (!decodes(QStringLiteral("Grafica/Temi/%1/%2.gif").arg(theme.folder, icon),
+                         QSize(kIconSide, kIconSide)))
+                return false;
+    for (int i = 1; i <= kDragonFrames; ++i)
+        if (!decodes(QStringLiteral("Grafica/Frames/DF_%1.gif").arg(i), picture))
+            return false;
+    return decodes("Grafica/dragon.gif", picture) &&
+           decodes("Grafica/DragonPoster.jpg", QSize(kPosterWidth, kPosterHeight));
+}
+
+} // namespace
+
+bool buildContent(const BuildOptions& options, BuildReport* report, QString* error) {
+    error->clear();
+    *report = BuildReport();
+    QList<CharacterRow> rows;
+    if (!readCharacterTable(options.table, &rows, error))
+        return false;
+
+    QString toolError;
+    const QString espeak = toolVersion("espeak-ng", {"--version"}, &toolError);
+    if (espeak.isEmpty()) {
+        *error = QStringLiteral("espeak-ng is needed for the sounds: %1").arg(toolError);
+        return false;
+    }
+    const QString ffmpeg = toolVersion("ffmpeg", {"-version"}, &toolError);
+    if (ffmpeg.isEmpty()) {
+        *error = QStringLiteral("ffmpeg is needed for sounds and films: %1").arg(toolError);
+        return false;
+    }
+    QFont kai;
+    QByteArray fontPrint;
+    if (!loadKaiFont(&kai, &fontPrint, error))
+        return false;
+    const QDir strokeDir(options.strokeData);
+    if (!strokeDir.exists("ARPHICPL.TXT")) {
+        *error = QStringLiteral("no stroke data in %1 (run npm ci in tools/content)")
+                     .arg(options.strokeData);
+        return false;
+    }
+
+    const QDir out(options.out);
+    if (!QDir().mkpath(options.out)) {
+        *error = QStringLiteral("cannot create %1").arg(options.out);
+        return false;
+    }
+    QList<Job> jobs;
+    QList<QPair<Output, QString>> sounds; // with what is said
+    QList<QPair<Output, StrokeData>> films;
+    QHash<QString, QString> madeFrom; // file -> what it shows, to catch name clashes
+    auto claim = [&](const QString& path, const QString& content, int line) {
+        const auto it = madeFrom.constFind(path);
+        if (it != madeFrom.cend() && *it != content) {
+            *error = QStringLiteral("row %1: %2 would hold both \"%3\" and \"%4\"")
+                         .arg(line)
+                         .arg(path, *it, content);
+            return false;
+        }
+        const bool fresh = it == madeFrom.cend();
+        madeFrom.insert(path, content);
+        return fresh;
+    };
+
+    const QString fontHex = QString::fromLatin1(fontPrint.toHex());
+    const QString art = QString::number(kArtVersion);
+    const QString media = QString::number(kMediaVersion);
+    QStringList tableText;
+    for (const CharacterRow& row : rows) {
+        tableText << row.picture << row.sound << row.film << row.meaning << row.syllable
+                  << QString::number(row.tone) << row.notes;
+        if (!kaiHasCharacter(kai, row.character)) {
+            *error = QStringLiteral("row %1: the Kai font has no glyph for %2")
+                         .arg(row.n)
+                         .arg(row.character);
+            return false;
+        }
+        const QString picture = "Grafemi/" + row.picture + ".jpg";
+        if (claim(picture, row.character, row.n)) {
+            const QString character = row.character;
+            jobs << single(picture, hashOf({"picture", art, character, fontHex}), 1,
+                           [character, kai](const QString& target, QString* e) {
+                               return writeImage(renderCharacterPicture(character, kai), target,
+                                                 "JPEG", e);
+                           });
+        } else if (!error->isEmpty()) {
+            return false;
+        }
+
+        const QString speech = speechText(row.syllable, row.tone);
+        const QString sound = "Suoni/" + row.sound + ".MP3";
+        if (claim(sound, speech, row.n)) {
+            sounds.append(
+                {Output{sound, hashOf({"sound", media, speech, espeak, ffmpeg})}, speech});
+        } else if (!error->isEmpty()) {
+            return false;
+        }
+
+        const QString film = "Filmati/" + row.film + ".wmv";
+        if (claim(film, row.character, row.n)) {
+            const QByteArray json = readFile(strokeDir.filePath(row.character + ".json"));
+            StrokeData strokes;
+            QString why;
+            if (json.isEmpty()) {
+                *error = QStringLiteral("row %1: hanzi-writer-data has no entry for %2")
+                             .arg(row.n)
+                             .arg(row.character);
+                return false;
+            }
+            if (!parseStrokeData(json, &strokes, &why)) {
+                *error = QStringLiteral("row %1: stroke data of %2: %3")
+                             .arg(row.n)
+                             .arg(row.character, why);
+                return false;
+            }
+            films.append({Output{film, hashOf({"film", media, art, ffmpeg}, json)}, strokes});
+        } else if (!error->isEmpty()) {
+            return false;
+        }
+    }
+    jobs << single(
+        "DBGrafemi1.sqlite", hashOf(QStringList{"db", media} + tableText), 2,
+        [rows](const QString& target, QString* e) { return writeDatabase(rows, target, e); });
+
+    for (const Theme& theme : themes())
+        for (const QString& icon : themeIconNames()) {
+            const QString path = QStringLiteral("Grafica/Temi/%1/%2.gif").arg(theme.folder, icon);
+            jobs << single(path, hashOf({"icon", art, theme.folder, icon}), 1,
+                           [theme, icon](const QString& target, QString* e) {
+                               return writeGifFile(renderThemeIcon(theme.folder, icon), target, e);
+                           });
+        }
+    for (int i = 1; i <= kDragonFrames; ++i)
+        jobs << single(QStringLiteral("Grafica/Frames/DF_%1.gif").arg(i),
+                       hashOf({"frame", art, QString::number(i)}), 1,
+                       [i](const QString& target, QString* e) {
+                           return writeGifFile(renderDragonFrame(i), target, e);
+                       });
+    jobs << single("Grafica/dragon.gif", hashOf({"dragon", art}), 1,
+                   [](const QString& target, QString* e) {
+                       return writeGifFile(renderDragonPicture(), target, e);
+                   });
+    jobs << single("Grafica/DragonPoster.jpg", hashOf({"poster", art, fontHex}), 2,
+                   [kai](const QString& target, QString* e) {
+                       return writeImage(renderPoster(kai), target, "JPEG", e);
+                   });
+
+    const QString arphic = strokeDir.filePath("ARPHICPL.TXT");
+    const QString fontCopyright = QStringLiteral("/usr/share/doc/fonts-arphic-ukai/copyright");
+    jobs << single(
+        "LICENSES/ARPHICPL.TXT", hashOf({"copy"}, readFile(arphic)), 1,
+        [arphic](const QString& target, QString* e) { return copyText(arphic, target, e); });
+    if (QFile::exists(fontCopyright))
+        jobs << single("LICENSES/fonts-arphic-ukai.copyright",
+                       hashOf({"copy"}, readFile(fontCopyright)), 1,
+                       [fontCopyright](const QString& target, QString* e) {
+                           return copyText(fontCopyright, target, e);
+                       });
+    jobs << single(
+        "LICENSES/README.txt", hashOf({"text"}, kAttribution), 1,
+        [](const QString& target, QString* e) { return writeText(kAttribution, target, e); });
+    jobs << single("LICENSES/CC-BY-SA-4.0.txt", hashOf({"text"}, kCcBySa), 1,
+                   [](const QString& target, QString* e) { return writeText(kCcBySa, target, e); });
+
+    // Leave out what is already there from the same inputs.
+    const QMap<QString, QByteArray> manifest = readManifest(options.out);
+    QMap<QString, QByteArray> next;
+    auto upToDate = [&](const Output& output) {
+        if (manifest.value(output.path) != output.hash ||
+            !QFileInfo::exists(out.filePath(output.path)))
+            return false;
+        next.insert(output.path, output.hash);
+        ++report->upToDate;
+        return true;
+    };
+    QList<Job> soundJobs;
+    QList<QStringList> speechBatches;
+    for (const auto& [output, speech] : std::as_const(sounds)) {
+        if (upToDate(output))
+            continue;
+        if (soundJobs.isEmpty() || soundJobs.last().outputs.size() == kSoundsPerRun) {
+            soundJobs << Job{};
+            speechBatches << QStringList();
+        }
+        soundJobs.last().outputs << output;
+        soundJobs.last().weight += 3;
+        speechBatches.last() << speech;
+    }
+    for (int i = 0; i < soundJobs.size(); ++i)
+        soundJobs[i].make = [said = speechBatches[i]](const QStringList& targets, QString* e) {
+            return encodeSounds(said, targets, e);
+        };
+    QList<Job> filmJobs;
+    QList<QList<StrokeData>> strokeBatches;
+    for (const auto& [output, strokes] : std::as_const(films)) {
+        if (upToDate(output))
+            continue;
+        if (filmJobs.isEmpty() || filmJobs.last().outputs.size() == kFilmsPerRun) {
+            filmJobs << Job{};
+            strokeBatches << QList<StrokeData>();
+        }
+        filmJobs.last().outputs << output;
+        filmJobs.last().weight += 12;
+        strokeBatches.last() << strokes;
+    }
+    for (int i = 0; i < filmJobs.size(); ++i)
+        filmJobs[i].make = [batch = strokeBatches[i]](const QStringList& targets, QString* e) {
+            QList<QList<QImage>> frames;
+            for (const StrokeData& strokes : batch)
+                frames << renderStrokeFilm(strokes);
+            return encodeFilms(frames, targets, e);
+        };
+    // Heavy batches first and mixed, so that the estimate settles early.
+    QList<Job> pending;
+    for (int i = 0; i < std::max(soundJobs.size(), filmJobs.size()); ++i) {
+        if (i < filmJobs.size())
+            pending << filmJobs[i];
+        if (i < soundJobs.size())
+            pending << soundJobs[i];
+    }
+    for (const Job& job : std::as_const(jobs))
+        if (!upToDate(job.outputs.first()))
+            pending << job;
+    int totalFiles = 0;
+    qint64 totalWeight = 0;
+    for (const Job& job : std::as_const(pending)) {
+        totalFiles += int(job.outputs.size());
+        totalWeight += job.weight;
+    }
+    report->total = report->upToDate + totalFiles;
+    report->built = totalFiles;
+
+    // Files made for rows that are gone.
+    for (auto it = manifest.cbegin(); it != manifest.cend(); ++it)
+        if (!madeFrom.contains(it.key()) &&
+            (it.key().startsWith("Grafemi/") || it.key().startsWith("Suoni/") ||
+             it.key().startsWith("Filmati/")) &&
+            QFile::remove(out.filePath(it.key())))
+            ++report->removed;
+
+    QMutex lock;
+    QString firstError;
+    std::atomic<bool> failed = false;
+    std::atomic<int> done = 0;
+    std::atomic<qint64> doneWeight = 0;
+    QThreadPool pool;
+    pool.setMaxThreadCount(std::max(1, options.jobs));
+    for (const Job& job : std::as_const(pending)) {
+        pool.start([&, job]() {
+            if (failed)
+                return;
+            // Written aside and renamed, so an interrupted run leaves no
+            // half file under the real name.
+            QStringList parts;
+            for (const Output& output : job.outputs) {
+                const QString target = out.filePath(output.path);
+                QDir().mkpath(QFileInfo(target).absolutePath());
+                parts << target + ".part";
+            }
+            QString why;
+            bool ok = job.make(parts, &why);
+            for (int i = 0; i < parts.size(); ++i) {
+                const QString target = out.filePath(job.outputs[i].path);
+                if (ok) {
+                    QFile::remove(target);
+                    ok = QFile::rename(parts[i], target);
+                    if (!ok)
+                        why = QStringLiteral("cannot rename %1").arg(parts[i]);
+                } else {
+                    QFile::remove(parts[i]);
+                }
+            }
+            QMutexLocker guard(&lock);
+            if (ok) {
+                for (const Output& output : job.outputs)
+                    next.insert(output.path, output.hash);
+            } else if (!failed.exchange(true)) {
+                firstError = QStringLiteral("%1: %2").arg(job.outputs.first().path, why);
+            }
+            done += int(job.outputs.size());
+            doneWeight += job.weight;
+        });
+    }
+    Progress progress(options.progress);
+    while (!pool.waitForDone(250))
+        progress.show(done, totalFiles, doneWeight, totalWeight);
+    progress.show(done, totalFiles, doneWeight, totalWeight, true);
+
+    QString manifestError;
+    if (!writeManifest(options.out, next, &manifestError)) {
+        *error = manifestError;
+        return false;
+    }
+    if (failed) {
+        *error = firstError;
+        return false;
+    }
+    if (!options.programArt.isEmpty()) {
+        const QDir artDir(options.programArt);
+        if (!QDir().mkpath(options.programArt) ||
+            !writeGifFile(renderStartPicture(kai), artDir.filePath("start.gif"), error) ||
+            !writeImage(renderProgramIcon(kai), artDir.filePath("icon.png"), "PNG", error))
+            return false;
+    }
+    return checkFolder(options.out, rows, error);
+}

@@ -1,0 +1,69 @@
+// tavorin-content: builds a complete application folder from the character
+// table.
+#include "Builder.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QThread>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    // Fonts and painting need a GUI application, but never a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName("tavorin-content");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Builds a Tavorin application folder: database, character pictures, sounds, "
+        "stroke-order films, theme pictures and dragon art.");
+    parser.addHelpOption();
+    const QCommandLineOption table("table", "Character table (TSV).", "file");
+    const QCommandLineOption out("out", "Application folder to write.", "dir");
+    const QCommandLineOption jobs("jobs", "Parallel jobs (default: number of cores).", "n");
+    const QCommandLineOption strokes("stroke-data", "hanzi-writer-data package folder.", "dir",
+                                     TAVORIN_HANZI_DATA_DIR);
+    const QCommandLineOption programArt(
+        "program-art", "Also write the program's start.gif and icon.png into this folder.", "dir");
+    const QCommandLineOption sheet("contact-sheet",
+                                   "After building, draw the folder's art into this PNG.", "png");
+    const QCommandLineOption quiet("quiet", "No progress bar.");
+    parser.addOptions({table, out, jobs, strokes, programArt, sheet, quiet});
+    parser.process(app);
+
+    if (!parser.isSet(table) || !parser.isSet(out)) {
+        std::fprintf(stderr, "tavorin-content: --table and --out are required (see --help)\n");
+        return 2;
+    }
+    BuildOptions options;
+    options.table = parser.value(table);
+    options.out = parser.value(out);
+    options.strokeData = parser.value(strokes);
+    options.programArt = parser.value(programArt);
+    options.progress = !parser.isSet(quiet);
+    options.jobs = QThread::idealThreadCount();
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        options.jobs = parser.value(jobs).toInt(&ok);
+        if (!ok || options.jobs < 1) {
+            std::fprintf(stderr, "tavorin-content: --jobs wants a positive number\n");
+            return 2;
+        }
+    }
+
+    BuildReport report;
+    QString error;
+    if (!buildContent(options, &report, &error)) {
+        std::fprintf(stderr, "tavorin-content: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("tavorin-content: %d files, %d built, %d up to date, %d removed\n", report.total,
+                report.built, report.upToDate, report.removed);
+    if (parser.isSet(sheet) && !writeContactSheet(options.out, parser.value(sheet), &error)) {
+        std::fprintf(stderr, "tavorin-content: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
