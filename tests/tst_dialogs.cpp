@@ -78,7 +78,6 @@ private slots:
     void aboutContent();
     void aboutSingleInstance();
     void aboutIsReadOnly();
-    void shutdownClosesBoth();
 };
 
 void TestDialogs::gotoRange_data() {
@@ -360,18 +359,6 @@ void TestDialogs::aboutIsReadOnly() {
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(box->toPlainText(), before);
     }
-}
-
-void TestDialogs::shutdownClosesBoth() {
-    TestApp app;
-    QVERIFY(app.load());
-    openGoto(app);
-    menu(app, "MnuInfo")->trigger();
-    QCOMPARE(openWindowsOf("FrmGoto") + openWindowsOf("FrmInfo"), 2);
-    menu(app, "MnuExit")->trigger();
-    QCOMPARE(openWindowsOf("FrmGoto") + openWindowsOf("FrmInfo"), 0);
-    QVERIFY(!app.window->loadedFrmGoto() && !app.window->loadedFrmInfo());
-    QCOMPARE(app.platform.ends, 1);
 }
 
 QTEST_MAIN(TestDialogs)
