@@ -291,7 +291,7 @@ QImage reducePalette(const QImage& source, int colours) {
         return image;
     // Colours that cover areas (flat fills, outlines) stay exact; the
     // remaining entries go to the blends farthest from what is kept, so a
-    // ramp keeps its spread. No dithering: dither speckles flat backgrounds.
+    // ramp keeps its spread. No dithering: it dots flat backgrounds.
     QList<QPair<int, QRgb>> byUse;
     for (auto it = count.cbegin(); it != count.cend(); ++it)
         byUse.append({-it.value(), it.key()});
