@@ -4,6 +4,7 @@
 // folder, and a long session neither grows nor leaks handles.
 #include "fixture/TestApp.h"
 #include "media/FrmPlay.h"
+#include "media/TestMedia.h"
 #include "ui_FrmMain.h"
 
 #include <QCryptographicHash>
@@ -216,8 +217,11 @@ class TestBadData : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void damagedFile_data();
     void damagedFile();
+    void damagedMedia_data();
+    void damagedMedia();
     void damagedDatabase_data();
     void damagedDatabase();
     void sessionWritesNothing_data();
@@ -226,7 +230,29 @@ private slots:
     void fieldValuesStayInFolder();
     void longSessionIsStable();
     void repeatedStartUpsKeepNoHandles();
+
+private:
+    // Real media for record 1 in `app`'s folder; false when they could not
+    // be made here.
+    bool addMedia(TestApp& app);
+
+    QTemporaryDir m_media;
+    QString m_mediaError;
 };
+
+void TestBadData::initTestCase() {
+    QVERIFY(m_media.isValid());
+    m_mediaError = TestMedia::makeSound(m_media.filePath("s001.MP3"), "ma1");
+    if (m_mediaError.isEmpty())
+        m_mediaError = TestMedia::makeFilm(m_media.filePath("f001.wmv"), QSize(84, 84), 1.0);
+}
+
+bool TestBadData::addMedia(TestApp& app) {
+    return m_mediaError.isEmpty() && QDir().mkpath(app.path("Suoni")) &&
+           QDir().mkpath(app.path("Filmati")) &&
+           QFile::copy(m_media.filePath("s001.MP3"), app.path("Suoni/s001.MP3")) &&
+           QFile::copy(m_media.filePath("f001.wmv"), app.path("Filmati/f001.wmv"));
+}
 
 void TestBadData::damagedFile_data() {
     QTest::addColumn<QString>("file");
@@ -271,6 +297,54 @@ void TestBadData::damagedFile() {
     QCOMPARE(app.platform.texts(), messages);
     for (const auto& box : app.platform.boxes)
         QCOMPARE(box.style, 16);
+    stillUsable(app);
+}
+
+void TestBadData::damagedMedia_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("how");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("intact") << "" << -1 << QStringList();
+    for (int how = Missing; how <= Directory; ++how) {
+        // A file that is there but cannot be played stays silent.
+        const bool gone = how == Missing || how == Directory;
+        QTest::addRow("sound %s", DamageNames[how])
+            << "Suoni/s001.MP3" << how
+            << (gone ? QStringList{"Audio non disponibile"} : QStringList());
+        QTest::addRow("film %s", DamageNames[how])
+            << "Filmati/f001.wmv" << how
+            << (gone ? QStringList{"Video non disponibile"} : QStringList());
+    }
+}
+
+void TestBadData::damagedMedia() {
+    QFETCH(QString, file);
+    QFETCH(int, how);
+    QFETCH(QStringList, messages);
+    TestApp app(3);
+    if (!addMedia(app))
+        QSKIP(qPrintable("no media files: " + m_mediaError));
+    if (how >= 0)
+        QVERIFY(damage(app.path(file), Damage(how), contents(app.path("Grafemi/g001.jpg"))));
+    QVERIFY(app.load());
+    FrmMain& w = *app.window;
+    w.show();
+    useTableOrder(w);
+    newCharacter(w);
+    QTest::mouseClick(w.form().CmdSnd, Qt::LeftButton);
+    QTest::mouseClick(w.form().CmdFlm, Qt::LeftButton);
+    QTest::qWait(400); // the player gets to open (and refuse) the files
+    QCOMPARE(app.platform.texts(), messages);
+    for (const auto& box : app.platform.boxes)
+        QCOMPARE(box.style, 64);
+    const bool soundGone = file.startsWith("Suoni") && !messages.isEmpty();
+    const bool filmGone = file.startsWith("Filmati") && !messages.isEmpty();
+    QCOMPARE(w.loadedFrmPlay() && w.loadedFrmPlay()->isVisible(), !filmGone);
+    // Again, then on with the quiz.
+    QTest::mouseClick(w.form().CmdSnd, Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(app.platform.boxes.size(), size_t(messages.size()) + (soundGone ? 1 : 0));
+    app.platform.boxes.clear();
     stillUsable(app);
 }
 
@@ -382,6 +456,7 @@ void TestBadData::sessionWritesNothing() {
         QVERIFY(QFile::remove(app.path("DBGrafemi1.sqlite")));
         QVERIFY(QFile::copy(mdbFixture(database), app.path(database)));
     }
+    const bool withMedia = addMedia(app);
     // Writable files, so that a writer would not be stopped by the bits.
     QDirIterator files(app.dir.path(), QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext())
@@ -392,6 +467,13 @@ void TestBadData::sessionWritesNothing() {
     QVERIFY(watch.valid());
     QVERIFY(runSession(app));
     stillUsable(app);
+    if (withMedia) {
+        app.window->NumRec = 0;
+        newCharacter(*app.window);
+        QTest::mouseClick(app.window->form().CmdSnd, Qt::LeftButton);
+        QTest::mouseClick(app.window->form().CmdFlm, Qt::LeftButton);
+        QTest::qWait(400);
+    }
     app.window->form().CmdExit->click();
     app.window.reset();
     QStringList writes, reads;
@@ -499,7 +581,9 @@ void TestBadData::longSessionIsStable() {
     const qint64 rssAfter = residentKiB();
     QCOMPARE(app.platform.sleeps, std::vector<int>(100 * 13, 50));
     QVERIFY2(app.platform.boxes.empty(), qPrintable(app.platform.texts().join(u'\n')));
-    QCOMPARE(openHandles(), handlesBefore);
+    // Fewer is fine: the media players of earlier tests close theirs late.
+    QVERIFY2(openHandles() <= handlesBefore,
+             qPrintable(QString("%1 -> %2").arg(handlesBefore).arg(openHandles())));
 #if defined(__SANITIZE_ADDRESS__)
     // The address sanitizer keeps freed memory in quarantine; the leak
     // checker of that build watches memory instead.
