@@ -2,7 +2,7 @@
 // top-level window on the X display, and the program's peak resident memory
 // at that moment; then ends the program.
 //
-//   startup-probe [--timeout MS] [--snapshot FILE.ppm] TITLE -- PROGRAM [ARGS...]
+//   startup-probe [--timeout MS] [--snapshot FILE.ppm] [--smaps FILE] TITLE -- PROGRAM [ARGS...]
 //
 // Output, one line: "<milliseconds> <VmHWM kB> <VmRSS kB> <CPU milliseconds>
 // <width> <height>": the CPU figure is the processor time the program's live
@@ -145,6 +145,23 @@ static double cpuMs(pid_t pid) {
     return total;
 }
 
+// The program's memory map with each mapping's resident size, to see where
+// the memory went.
+static void copySmaps(pid_t pid, const char* file) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/smaps", (int)pid);
+    FILE* in = fopen(path, "r");
+    FILE* out = fopen(file, "w");
+    char buffer[4096];
+    size_t got;
+    while (in && out && (got = fread(buffer, 1, sizeof buffer, in)) > 0)
+        fwrite(buffer, 1, got, out);
+    if (in)
+        fclose(in);
+    if (out)
+        fclose(out);
+}
+
 // The window's pixels as a binary PPM, to check by eye what was caught.
 static void snapshot(xcb_connection_t* c, const struct Tracked* t, const char* file) {
     xcb_get_image_reply_t* image =
@@ -184,18 +201,22 @@ static void endChild(pid_t pid) {
 int main(int argc, char** argv) {
     int timeoutMs = 30000;
     const char* snapshotFile = NULL;
+    const char* smapsFile = NULL;
     int i = 1;
     for (; i < argc; ++i) {
         if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
             timeoutMs = atoi(argv[++i]);
         else if (strcmp(argv[i], "--snapshot") == 0 && i + 1 < argc)
             snapshotFile = argv[++i];
+        else if (strcmp(argv[i], "--smaps") == 0 && i + 1 < argc)
+            smapsFile = argv[++i];
         else
             break;
     }
     if (i + 2 >= argc || strcmp(argv[i + 1], "--") != 0) {
         fprintf(stderr,
-                "usage: %s [--timeout MS] [--snapshot FILE.ppm] TITLE -- PROGRAM [ARGS...]\n",
+                "usage: %s [--timeout MS] [--snapshot FILE.ppm] [--smaps FILE] TITLE -- PROGRAM "
+                "[ARGS...]\n",
                 argv[0]);
         return 2;
     }
@@ -318,6 +339,8 @@ int main(int argc, char** argv) {
     const double cpu = cpuMs(pid);
     if (snapshotFile)
         snapshot(c, found, snapshotFile);
+    if (smapsFile)
+        copySmaps(pid, smapsFile);
     endChild(pid);
     xcb_disconnect(c);
     printf("%.1f %ld %ld %.1f %d %d\n", painted - start, hwm, rss, cpu, found->width,
