@@ -2,14 +2,16 @@
 
 #include <QGuiApplication>
 #include <QImageReader>
-#include <QWidget>
+#include <QStyleOption>
 
 QIcon AppStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
                              const QWidget* widget) const {
     if (standardIcon != SP_ToolBarHorizontalExtensionButton)
         return QProxyStyle::standardIcon(standardIcon, option, widget);
-    const bool rightToLeft = (widget ? widget->layoutDirection()
-                                     : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
+    // The direction as the base style takes it: the option's, else the
+    // application's.
+    const bool rightToLeft =
+        option ? option->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
     QIcon icon;
     for (const int size : {8, 16, 32}) {
         QImageReader reader(
