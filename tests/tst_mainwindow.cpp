@@ -30,6 +30,8 @@ private slots:
     void shutdownClosesEveryWindow();
     void closeButtonEndsOnce();
     void shortcutsWinOverTextBoxes();
+    void accessKeysOnlyWhileEnabled();
+    void tabOrder();
 };
 
 static QColor iconColor(QToolButton* button) {
@@ -344,6 +346,47 @@ void TestMainWindow::shortcutsWinOverTextBoxes() {
     QVERIFY(app.window->form().LblPos->text().isEmpty());
     QVERIFY(!app.window->form().MnuCanc->isEnabled());
     QVERIFY(app.platform.boxes.empty());
+}
+
+void TestMainWindow::accessKeysOnlyWhileEnabled() {
+    TestApp app;
+    QVERIFY(app.load());
+    FrmMain& w = *app.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    Ui::FrmMain& ui = w.form();
+    // Disabled buttons do not answer to their keys.
+    QTest::keyClick(&w, Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(ui.TxtSolSill->isHidden());
+    QVERIFY(ui.MnuCanc->isEnabled());
+    ui.MnuSeq->setChecked(true);
+    ui.MnuRnd->setChecked(false);
+    QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(ui.LblPos->text(), QString("N.  1/225")); // a mnemonic animates the click
+    QTest::keyClick(&w, Qt::Key_R, Qt::AltModifier);
+    QTRY_VERIFY(ui.TxtSolSill->isVisible());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(ui.TxtSolSill->isHidden());
+    QVERIFY(!ui.CmdCanc->isEnabled());
+    QVERIFY(app.platform.boxes.empty());
+}
+
+void TestMainWindow::tabOrder() {
+    TestApp app;
+    QVERIFY(app.load());
+    FrmMain& w = *app.window;
+    const QStringList expected{"PctGrafema", "TxtImmSill", "TxtImmTn", "CmdNewGraf", "CmdMatch",
+                               "CmdCanc",    "CmdExit",    "CmdSnd",   "CmdFlm",     "TxtNote",
+                               "TxtSolSill", "TxtSolSign", "TxtSolTn"};
+    QStringList chain;
+    QWidget* widget = w.form().PctGrafema;
+    do {
+        if (expected.contains(widget->objectName()))
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != w.form().PctGrafema && chain.size() < 20);
+    QCOMPARE(chain, expected);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -7,7 +7,13 @@
 
 FrmGoto::FrmGoto(FrmMain& main) : ui(std::make_unique<Ui::FrmGoto>()), m_main(main) {
     ui->setupUi(this);
+    // The dialog has no title of its own; an empty one would make the
+    // window system show the application's name instead.
+    setWindowTitle(QStringLiteral(" "));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The box is made for three digits; the toolkit's inner margin would
+    // scroll the first one out of sight.
+    ui->TxtVai->setTextMargins(-2, 0, -2, 0);
     connect(ui->TxtVai, &QLineEdit::textChanged, this, &FrmGoto::TxtVai_Change);
     connect(ui->CmdVai, &QPushButton::clicked, this, &FrmGoto::CmdVai_Click);
 }
@@ -24,13 +30,20 @@ double FrmGoto::numericValue(const QString& text) {
     return value;
 }
 
+void FrmGoto::focusBox() {
+    // The closed message box may leave no window active (there is no window
+    // manager to hand activation back), so take it back too.
+    activateWindow();
+    ui->TxtVai->setFocus();
+}
+
 void FrmGoto::TxtVai_Change() {
     if (VerificaCaratteri(QStringLiteral("1234567890"), trimSpaces(ui->TxtVai->text())))
         return;
     Platform::msgBox(QStringLiteral("Il campo può contenere solo numeri!"), Platform::vbCritical,
                      QStringLiteral("Errore!"));
     ui->TxtVai->setText(QString());
-    ui->TxtVai->setFocus();
+    focusBox();
 }
 
 void FrmGoto::CmdVai_Click() {
@@ -39,7 +52,7 @@ void FrmGoto::CmdVai_Click() {
         Platform::msgBox(QStringLiteral("Valore fuori intervallo!"), Platform::vbCritical);
         m_main.NumRec = 0;
         ui->TxtVai->setText(QString());
-        ui->TxtVai->setFocus();
+        focusBox();
         return;
     }
     m_main.PosStart = QString::number(static_cast<int>(x));

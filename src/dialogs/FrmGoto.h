@@ -27,6 +27,8 @@ public:
 private:
     void TxtVai_Change();
     void CmdVai_Click();
+    // Back to the box after a message.
+    void focusBox();
 
     std::unique_ptr<Ui::FrmGoto> ui;
     FrmMain& m_main;

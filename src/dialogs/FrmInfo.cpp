@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTextDocument>
+#include <QTextOption>
 
 namespace {
 
@@ -48,6 +50,7 @@ QString FrmInfo::creditsText() {
 FrmInfo::FrmInfo() : ui(std::make_unique<Ui::FrmInfo>()) {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
+    ui->TxtTitle->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
     ui->TxtTitle->setPlainText(shown(titleText()));
     ui->TxtCredits->setPlainText(shown(creditsText()));
     QPalette title = ui->TxtTitle->palette();

@@ -1,7 +1,43 @@
 #include "media/FrmPlay.h"
 
-FrmPlay::FrmPlay() {
+#include "media/MediaPlayer.h"
+#include "ui_FrmPlay.h"
+
+#include <QCloseEvent>
+
+FrmPlay::FrmPlay() : ui(std::make_unique<Ui::FrmPlay>()) {
+    ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
+    m_player = MediaPlayer::create(ui->WMPlayer);
+    connect(m_player.get(), &MediaPlayer::Click, this, &FrmPlay::WMPlayer_Click);
+    Form_Load();
 }
 
-FrmPlay::~FrmPlay() = default;
+FrmPlay::~FrmPlay() {
+    // Deleted without being closed (the main window going away): the player
+    // still stops first.
+    Form_Unload();
+}
+
+void FrmPlay::Form_Load() {
+    m_player->play();
+}
+
+void FrmPlay::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_player->close();
+}
+
+void FrmPlay::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void FrmPlay::WMPlayer_Click() {
+    if (m_player->playState() == MediaPlayer::wmppsPlaying)
+        m_player->pause();
+    else
+        m_player->play();
+}

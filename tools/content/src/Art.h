@@ -9,7 +9,7 @@
 #include <QStringList>
 
 // Raised whenever a drawing below changes, so that the builder redraws.
-inline constexpr int kArtVersion = 1;
+inline constexpr int kArtVersion = 2;
 
 inline constexpr int kPictureSide = 84;
 inline constexpr int kIconSide = 32;

@@ -289,36 +289,55 @@ QImage reducePalette(const QImage& source, int colours) {
     }
     if (count.size() <= colours)
         return image;
-    // The most used colours stay exact (flat areas, outlines); the blends of
-    // anti-aliased edges move to their nearest kept colour. No dithering:
-    // dither speckles flat backgrounds.
+    // Colours that cover areas (flat fills, outlines) stay exact; the
+    // remaining entries go to the blends farthest from what is kept, so a
+    // ramp keeps its spread. No dithering: it dots flat backgrounds.
     QList<QPair<int, QRgb>> byUse;
     for (auto it = count.cbegin(); it != count.cend(); ++it)
         byUse.append({-it.value(), it.key()});
     std::sort(byUse.begin(), byUse.end());
+    auto distance = [](QRgb a, QRgb b) {
+        if ((qAlpha(a) == 0) != (qAlpha(b) == 0))
+            return INT_MAX;
+        const int dr = qRed(a) - qRed(b);
+        const int dg = qGreen(a) - qGreen(b);
+        const int db = qBlue(a) - qBlue(b);
+        return 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+    };
     QList<QRgb> kept;
-    for (int i = 0; i < colours; ++i)
-        kept << byUse[i].second;
+    int next = 0;
+    for (; next < byUse.size() && kept.size() < colours / 2 && -byUse[next].first >= 4; ++next)
+        kept << byUse[next].second;
+    QList<QRgb> rest;
+    QList<int> gap; // distance of each remaining colour to the nearest kept one
+    for (int i = next; i < byUse.size(); ++i) {
+        rest << byUse[i].second;
+        int best = INT_MAX;
+        for (const QRgb k : std::as_const(kept))
+            best = std::min(best, distance(byUse[i].second, k));
+        gap << best;
+    }
+    while (kept.size() < colours && !rest.isEmpty()) {
+        const auto far = std::max_element(gap.cbegin(), gap.cend()) - gap.cbegin();
+        const QRgb chosen = rest[far];
+        kept << chosen;
+        rest.removeAt(far);
+        gap.removeAt(far);
+        for (int i = 0; i < rest.size(); ++i)
+            gap[i] = std::min(gap[i], distance(rest[i], chosen));
+    }
     QHash<QRgb, QRgb> nearest;
-    for (const QRgb colour : std::as_const(kept))
-        nearest.insert(colour, colour);
-    for (int i = colours; i < byUse.size(); ++i) {
-        const QRgb colour = byUse[i].second;
+    for (auto it = count.cbegin(); it != count.cend(); ++it) {
         QRgb best = kept.first();
         int bestDistance = INT_MAX;
         for (const QRgb candidate : std::as_const(kept)) {
-            if ((qAlpha(candidate) == 0) != (qAlpha(colour) == 0))
-                continue;
-            const int dr = qRed(candidate) - qRed(colour);
-            const int dg = qGreen(candidate) - qGreen(colour);
-            const int db = qBlue(candidate) - qBlue(colour);
-            const int distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
-            if (distance < bestDistance) {
-                bestDistance = distance;
+            const int d = distance(it.key(), candidate);
+            if (d < bestDistance) {
+                bestDistance = d;
                 best = candidate;
             }
         }
-        nearest.insert(colour, best);
+        nearest.insert(it.key(), best);
     }
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -162,6 +162,39 @@ private slots:
         }
     }
 
+    void paletteKeepsFlatAreasExact() {
+        // A grey field with a smooth ramp of 1024 colours across its middle.
+        QImage image(64, 64, QImage::Format_ARGB32);
+        image.fill(kButtonGrey);
+        for (int y = 16; y < 32; ++y)
+            for (int x = 0; x < 64; ++x)
+                image.setPixel(x, y, qRgb(x * 4, (y - 16) * 16, 255 - x * 4));
+        image.setPixel(0, 63, qRgba(0, 0, 0, 0));
+        const QImage reduced = reducePalette(image, 64);
+        QSet<QRgb> colours;
+        int moved = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                colours.insert(reduced.pixel(x, y));
+                const QRgb before = image.pixel(x, y);
+                const QRgb after = reduced.pixel(x, y);
+                if (y < 16 || y >= 32) // the flat field stays exactly grey
+                    QVERIFY(x == 0 && y == 63 ? qAlpha(after) == 0 : after == before);
+                else
+                    moved += after != before;
+                // Nothing far from where it was.
+                QVERIFY(std::abs(qRed(after) - qRed(before)) +
+                            std::abs(qGreen(after) - qGreen(before)) +
+                            std::abs(qBlue(after) - qBlue(before)) <
+                        160);
+            }
+        QVERIFY(colours.size() <= 64);
+        QVERIFY(moved > 0);
+        // Few colours: left as they are.
+        const QImage icon = renderThemeIcon("Vista", "Trash");
+        QCOMPARE(reducePalette(icon, 256), icon.convertToFormat(QImage::Format_ARGB32));
+    }
+
     void characterPictureIsCentred_data() {
         QTest::addColumn<QString>("character");
         for (const char* c : {"一", "我", "的", "小", "口", "龙"})
