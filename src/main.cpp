@@ -1,3 +1,4 @@
+#include "app/AppStyle.h"
 #include "app/FrmMain.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
@@ -7,6 +8,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(Platform::applicationTitle());
+    QApplication::setStyle(new AppStyle);
     std::unique_ptr<FrmMain> window = loadMainWindow();
     if (!window)
         return 1;

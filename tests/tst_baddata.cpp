@@ -228,6 +228,7 @@ private slots:
     void sessionWritesNothing();
     void fieldValuesStayInFolder_data();
     void fieldValuesStayInFolder();
+    void oddFolderName();
     void longSessionIsStable();
     void repeatedStartUpsKeepNoHandles();
 
@@ -551,6 +552,20 @@ void TestBadData::fieldValuesStayInFolder() {
     QVERIFY(w.form().PctGrafema->pixmap().toImage().pixelColor(42, 42) != QColor(Qt::red));
     QVERIFY(!w.loadedFrmPlay() || !w.loadedFrmPlay()->isVisible());
     stillUsable(app);
+}
+
+void TestBadData::oddFolderName() {
+    // A school's folder may be called anything; the database is still found
+    // and opened (its path travels to SQLite as a URI).
+    QTemporaryDir base;
+    const QString dir = base.path() + "/Cinese 100% #1 è?";
+    Fixture::writeAppFolder(dir, Fixture::sampleRows(3));
+    RecordingPlatform platform(dir);
+    FrmMain w;
+    QVERIFY(w.Form_Load());
+    QVERIFY2(platform.boxes.empty(), qPrintable(platform.texts().join(u'\n')));
+    QCOMPARE(w.CountRec, 3);
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"DBGrafemi1.sqlite"});
 }
 
 void TestBadData::longSessionIsStable() {

@@ -15,19 +15,6 @@
 
 namespace {
 
-// A control by its name; the names are the program's control names.
-template <class T = QWidget> T* ctl(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-QAction* menu(TestApp& app, const char* name) {
-    return ctl<QAction>(app.window.get(), name);
-}
-QString position(TestApp& app) {
-    return ctl<QLabel>(app.window.get(), "LblPos")->text();
-}
 QLineEdit* txtVai(FrmGoto* dialog) {
     return ctl<QLineEdit>(dialog, "TxtVai");
 }

@@ -11,19 +11,6 @@
 
 namespace {
 
-template <class T = QWidget> T* ctl(const QObject* parent, const char* name) {
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-QAction* menu(TestApp& app, const char* name) {
-    return ctl<QAction>(app.window.get(), name);
-}
-QString position(TestApp& app) {
-    return ctl<QLabel>(app.window.get(), "LblPos")->text();
-}
-
 const char* const ThemeEntries[] = {"MnuSR", "MnuLG", "MnuLB", "MnuCJ", "MnuRD",
                                     "MnuMB", "MnuVS", "MnuHD", "MnuCM"};
 

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLayout>
@@ -46,6 +47,32 @@ private:
     QMainWindow* m_window;
 };
 
+// Recognising a picture from its content asks every installed image plugin in
+// turn, loading each one and the libraries behind it (TIFF, MNG, WebP, SVG)
+// on the first picture. The program's pictures are GIF and JPEG: naming
+// those from their signature loads only their own plugin. Anything else is
+// still recognised from its content, whatever the file's name.
+QByteArray formatFromSignature(QIODevice& device) {
+    const QByteArray head = device.peek(8);
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        return QByteArrayLiteral("gif");
+    if (head.startsWith("\xFF\xD8\xFF"))
+        return QByteArrayLiteral("jpeg");
+    if (head.startsWith("\x89PNG\r\n\x1A\n"))
+        return QByteArrayLiteral("png");
+    return {};
+}
+
+// The program's icon. Set here rather than in the form: a PNG read by name
+// has every installed image plugin loaded to ask whether it reads PNG,
+// before the built-in reader gets it. Named with its format and without
+// detection it goes straight to the built-in reader.
+QIcon programIcon() {
+    QImageReader reader(QStringLiteral(":/icon.png"), QByteArrayLiteral("png"));
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
 } // namespace
 
 // The start picture and the icon are compiled into the static library; its
@@ -61,6 +88,7 @@ static void registerResources() {
 FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::FrmMain>()) {
     registerResources();
     ui->setupUi(this);
+    setWindowIcon(programIcon());
     // The layout is absolute and made for one client size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui->TxtImmTn->setCurrentText(QStringLiteral("(Tono)"));
@@ -206,9 +234,17 @@ QPixmap FrmMain::pictureOrError(const QString& programPath) const {
     if (!file)
         throw PlatformError(PlatformError::FileNotFound,
                             QStringLiteral("File non trovato: ") + shown);
-    QImageReader reader(*file);
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
+    QImage image;
+    QFile device(*file);
+    if (device.open(QIODevice::ReadOnly)) {
+        const QByteArray format = formatFromSignature(device);
+        QImageReader reader(&device, format);
+        // A named format still has the other plugins loaded unless the
+        // reader is told not to look any further.
+        reader.setAutoDetectImageFormat(format.isEmpty());
+        reader.setDecideFormatFromContent(format.isEmpty());
+        image = reader.read();
+    }
     if (image.isNull())
         throw PlatformError(PlatformError::InvalidPicture,
                             QStringLiteral("Immagine non valida: ") + shown);

@@ -47,8 +47,12 @@ void Services::msgBox(const QString& text, int style, const std::optional<QStrin
     default:
         break;
     }
-    QMessageBox box(icon, title.value_or(applicationTitle()), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    // An empty title must stay empty on screen; X11 window titles left
+    // empty are filled in with the application's name.
+    QString shown = title.value_or(applicationTitle());
+    if (shown.isEmpty())
+        shown = QStringLiteral(" ");
+    QMessageBox box(icon, shown, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

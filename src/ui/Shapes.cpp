@@ -16,32 +16,26 @@ void FormSurface::paintEvent(QPaintEvent*) {
         painter.drawPixmap(0, 0, m_picture);
 }
 
-LineShape::LineShape(QWidget* parent) : QWidget(parent) {
+ColourShape::ColourShape(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void LineShape::setColor(const QColor& color) {
+void ColourShape::setColor(const QColor& color) {
     m_color = color;
     update();
+}
+
+LineShape::LineShape(QWidget* parent) : ColourShape(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void LineShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), m_color);
-}
-
-ShapeWidget::ShapeWidget(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void ShapeWidget::setColor(const QColor& color) {
-    m_color = color;
-    update();
+    painter.fillRect(rect(), color());
 }
 
 void ShapeWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setPen(QPen(m_color, 1));
+    painter.setPen(QPen(color(), 1));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

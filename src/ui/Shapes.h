@@ -21,35 +21,35 @@ private:
     QPixmap m_picture;
 };
 
-// A straight line of the window's frame; the widget's rectangle is the line.
-class LineShape : public QWidget {
+// A drawn shape of one colour that never takes the mouse.
+class ColourShape : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QColor color READ color WRITE setColor)
 public:
-    explicit LineShape(QWidget* parent = nullptr);
+    explicit ColourShape(QWidget* parent = nullptr);
     QColor color() const { return m_color; }
     void setColor(const QColor& color);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     QColor m_color = Qt::black;
 };
 
-// A rectangle outline one pixel wide, drawn around another control; it never
-// takes the mouse.
-class ShapeWidget : public QWidget {
+// A straight line of the window's frame; the widget's rectangle is the line.
+class LineShape : public ColourShape {
     Q_OBJECT
-    Q_PROPERTY(QColor color READ color WRITE setColor)
 public:
-    explicit ShapeWidget(QWidget* parent = nullptr);
-    QColor color() const { return m_color; }
-    void setColor(const QColor& color);
+    explicit LineShape(QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
 
-private:
-    QColor m_color = Qt::black;
+// A rectangle outline one pixel wide, drawn around another control.
+class ShapeWidget : public ColourShape {
+    Q_OBJECT
+public:
+    using ColourShape::ColourShape;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
