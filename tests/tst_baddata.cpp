@@ -594,6 +594,7 @@ void TestBadData::longSessionIsStable() {
         round(n);
     QCoreApplication::processEvents();
     const qint64 rssAfter = residentKiB();
+    qInfo("VmRSS %lld KiB -> %lld KiB over 1000 rounds", rssBefore, rssAfter);
     QCOMPARE(app.platform.sleeps, std::vector<int>(100 * 13, 50));
     QVERIFY2(app.platform.boxes.empty(), qPrintable(app.platform.texts().join(u'\n')));
     // Fewer is fine: the media players of earlier tests close theirs late.
