@@ -34,16 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {"Table", {"a", "b"}},
     };
     for (const char* password : {"582317", "password"}) {
-        for (const TableSpec& spec : specs) {
+        for (const TableSpec& wanted : specs) {
             try {
-                if (spec.columns.isEmpty()) {
+                if (wanted.columns.isEmpty()) {
                     const TableData rows = MdbTableLoader().load(
-                        path, QString::fromLatin1(password), QString::fromLatin1(spec.table));
+                        path, QString::fromLatin1(password), QString::fromLatin1(wanted.table));
                     if (rows.rows.size() > size_t(MaxRecordCount))
                         std::abort();
                 } else {
                     MdbTableLoader::readTable(path, QString::fromLatin1(password),
-                                              QString::fromLatin1(spec.table), spec.columns);
+                                              QString::fromLatin1(wanted.table), wanted.columns);
                 }
                 return 0;
             } catch (const PlatformError& error) {
