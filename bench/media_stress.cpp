@@ -61,7 +61,7 @@ void printStacks() {
     if (qEnvironmentVariableIntValue("TAVORIN_STRESS_GDB") != 1)
         return;
     const std::string command = "gdb -q -batch -p " + std::to_string(getpid()) +
-                                " -ex 'thread apply all bt 25' 2>/dev/null 1>&2";
+                                " -ex 'thread apply all bt 25' 1>&2 2>/dev/null";
     if (std::system(command.c_str()) != 0)
         std::fprintf(stderr, "media-stress: gdb could not print the stacks\n");
 }
