@@ -118,12 +118,13 @@ bool trackPitch(const QStringList& files, int jobs, QList<PitchTrack>* tracks, Q
     tracks->clear();
     if (files.isEmpty())
         return true;
-    const int runs = int(std::clamp<qsizetype>(jobs, 1, std::max<qsizetype>(1, files.size())));
+    // Equal shares, none empty: a Praat run costs more than a few sounds.
+    const qsizetype share = (files.size() + std::max(1, jobs) - 1) / std::max(1, jobs);
+    const int runs = int((files.size() + share - 1) / share);
     std::vector<QList<PitchTrack>> found(runs);
     std::vector<QString> errors(runs);
     std::vector<char> ok(runs, 0);
     std::vector<std::thread> threads;
-    const qsizetype share = (files.size() + runs - 1) / runs;
     for (int i = 0; i < runs; ++i)
         threads.emplace_back(
             [&, i] { ok[i] = trackChunk(files.mid(i * share, share), &found[i], &errors[i]); });
