@@ -1,14 +1,23 @@
-// The floor for the start-up figures: a Qt Widgets program that shows one
-// empty window of the main window's size and does nothing else.
+// The floors for the start-up figures: a Qt Widgets program that shows one
+// empty window of the main window's size and does nothing else; with a
+// third argument "label", the same window showing one line of text, which
+// is the least any window with text pays (the font configuration is read
+// and a font loaded before the first paint).
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QWidget window;
+    const QStringList args = QApplication::arguments();
+    QLabel label;
+    QWidget plain;
+    QWidget& window = args.value(3) == QStringLiteral("label") ? label : plain;
+    if (&window == &label)
+        label.setText(QStringLiteral("Tavorin"));
     window.setWindowTitle(QStringLiteral("bare-qt-window"));
-    window.resize(QApplication::arguments().value(1, QStringLiteral("640")).toInt(),
-                  QApplication::arguments().value(2, QStringLiteral("480")).toInt());
+    window.resize(args.value(1, QStringLiteral("640")).toInt(),
+                  args.value(2, QStringLiteral("480")).toInt());
     window.show();
     return QApplication::exec();
 }

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 FileSystemObject::FileSystemObject(QString appFolder) : m_appFolder(std::move(appFolder)) {}
 
@@ -30,8 +29,9 @@ std::optional<QString> FileSystemObject::resolve(const QString& programPath,
         return std::nullopt;
 
     QString current = m_appFolder;
-    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
-    const QStringList parts = rest.mid(1).split(separators);
+    // Split by hand on either separator: a regular expression would be
+    // compiled at start-up for this alone.
+    const QStringList parts = rest.mid(1).replace(u'/', u'\\').split(u'\\');
     for (int i = 0; i < parts.size(); ++i) {
         const QString& part = parts[i];
         const bool last = i == parts.size() - 1;
