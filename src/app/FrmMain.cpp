@@ -96,7 +96,13 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     m_data.bind(Field::Sillaba, [this](const QString& v) { ui->TxtSolSill->setText(v); });
     m_data.bind(Field::Tono, [this](const QString& v) { ui->TxtSolTn->setText(v); });
     m_data.bind(Field::Significato, [this](const QString& v) { ui->TxtSolSign->setPlainText(v); });
-    m_data.bind(Field::Note, [this](const QString& v) { ui->TxtNote->setPlainText(v); });
+    // The notes box is filled only while it is on show (the answer check
+    // shows it before it refreshes it): laid out while hidden, its Chinese
+    // text would load the Chinese font at start-up for nothing.
+    m_data.bind(Field::Note, [this](const QString& v) {
+        if (!ui->TxtNote->isHidden())
+            ui->TxtNote->setPlainText(v);
+    });
 
     auto* filter = new MenuShortcutsFirst(this);
     for (QWidget* box :

@@ -1,6 +1,6 @@
 #include "media/MediaPlayer.h"
 
-#include "media/QtMediaPlayer.h"
+#include "media/PlaybinPlayer.h"
 
 #include <QMouseEvent>
 #include <QWidget>
@@ -77,5 +77,5 @@ void MediaPlayer::setFactory(Factory replacement) {
 std::unique_ptr<MediaPlayer> MediaPlayer::create(QWidget* surface) {
     if (factory())
         return factory()(surface);
-    return std::make_unique<QtMediaPlayer>(surface);
+    return std::make_unique<PlaybinPlayer>(surface);
 }

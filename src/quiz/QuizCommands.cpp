@@ -98,14 +98,16 @@ void FrmMain::MnuNew_Click() {
 void FrmMain::CmdMatch_Click() {
     if (m_data.bof())
         return;
-    m_data.refreshBound(Field::Sillaba);
-    m_data.refreshBound(Field::Tono);
-    m_data.refreshBound(Field::Significato);
-    m_data.refreshBound(Field::Note);
+    // Shown, then refreshed: nothing is painted in between, and the notes
+    // box takes its text only while on show.
     ui->TxtSolSill->setVisible(true);
     ui->TxtSolTn->setVisible(true);
     ui->TxtSolSign->setVisible(true);
     ui->TxtNote->setVisible(true);
+    m_data.refreshBound(Field::Sillaba);
+    m_data.refreshBound(Field::Tono);
+    m_data.refreshBound(Field::Significato);
+    m_data.refreshBound(Field::Note);
     setBackground(ui->TxtSolSill, syllableIsRight(ui->TxtSolSill->text(), ui->TxtImmSill->text())
                                       ? RightColor
                                       : WrongColor);

@@ -4,6 +4,7 @@
 #include "GifWriter.h"
 #include "StrokeFilm.h"
 #include "Table.h"
+#include "Tones.h"
 #include "Tools.h"
 
 #include <QCryptographicHash>
@@ -26,11 +27,14 @@
 #include <cstdio>
 #include <functional>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 // Raised when the way sounds, films or the database are made changes.
 constexpr int kMediaVersion = 2;
+// Raised when the figures drawn from a pitch track change.
+constexpr int kFiguresVersion = 1;
 const QString kManifestName = QStringLiteral(".tavorin-content");
 
 constexpr int kSoundsPerRun = 16;
@@ -66,28 +70,47 @@ QByteArray hashOf(const QStringList& parts, const QByteArray& extra = {}) {
     return hash.result().toHex();
 }
 
-QMap<QString, QByteArray> readManifest(const QString& folder) {
+// The manifest holds, for each file, the hash of its inputs and, for a
+// sound, the pitch figures measured on it, after a key of its bytes.
+struct Measured {
+    QByteArray key;
+    ContourFigures figures;
+};
+
+QMap<QString, QByteArray> readManifest(const QString& folder, QHash<QString, Measured>* measured) {
     QMap<QString, QByteArray> manifest;
     QFile file(QDir(folder).filePath(kManifestName));
     if (!file.open(QIODevice::ReadOnly))
         return manifest;
     while (!file.atEnd()) {
         const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
-        if (fields.size() == 2)
-            manifest.insert(QString::fromUtf8(fields[1]), fields[0]);
+        if (fields.size() < 2)
+            continue;
+        const QString path = QString::fromUtf8(fields[1]);
+        manifest.insert(path, fields[0]);
+        Measured entry;
+        if (fields.size() == 4 && parseFigures(QString::fromUtf8(fields[3]), &entry.figures)) {
+            entry.key = fields[2];
+            measured->insert(path, entry);
+        }
     }
     return manifest;
 }
 
 bool writeManifest(const QString& folder, const QMap<QString, QByteArray>& manifest,
-                   QString* error) {
+                   const QHash<QString, Measured>& measured, QString* error) {
     QSaveFile file(QDir(folder).filePath(kManifestName));
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
         return false;
     }
-    for (auto it = manifest.cbegin(); it != manifest.cend(); ++it)
-        file.write(it.value() + '\t' + it.key().toUtf8() + '\n');
+    for (auto it = manifest.cbegin(); it != manifest.cend(); ++it) {
+        QByteArray line = it.value() + '\t' + it.key().toUtf8();
+        const auto figures = measured.constFind(it.key());
+        if (figures != measured.cend())
+            line += '\t' + figures->key + '\t' + figuresText(figures->figures).toUtf8();
+        file.write(line + '\n');
+    }
     if (!file.commit()) {
         *error = QStringLiteral("cannot write the manifest: %1").arg(file.errorString());
         return false;
@@ -193,8 +216,15 @@ Attribution-ShareAlike 4.0 International (CC BY-SA 4.0); see
 CC-BY-SA-4.0.txt. The meanings are shared under the same licence.
 
 Pronunciations (Suoni/) are synthesised with eSpeak NG (cmn-latn-pinyin
-voice). Theme pictures, dragon frames and the poster (Grafica/) are drawn
-by the Tavorin content builder.
+voice) and given the pitch contour of their tone with Praat by Paul
+Boersma and David Weenink (https://www.praat.org/), which is licensed
+under the GNU General Public License, version 2 or later;
+praat.copyright gives its full copyright. Both programs are only run as
+tools by the content builder: none of their code is in Tavorin or in
+these files.
+
+Theme pictures, dragon frames and the poster (Grafica/) are drawn by the
+Tavorin content builder.
 )";
 
 const char* kCcBySa = R"(Creative Commons Attribution-ShareAlike 4.0 International (CC BY-SA 4.0)
@@ -303,6 +333,48 @@ bool checkFolder(const QString& folder, const QList<CharacterRow>& rows, QString
            decodes("Grafica/DragonPoster.jpg", QSize(kPosterWidth, kPosterHeight));
 }
 
+// The pitch figures of each of `sounds`: kept from the last run where the
+// sound's bytes and the measuring tool are the same, else measured with Praat
+// in `jobs` runs (none: leave them unmeasured). On return `measured` holds
+// what the manifest is to keep.
+bool figuresOf(const QDir& out, const QList<ToneSound>& sounds, const QString& measureKey, int jobs,
+               bool progress, QHash<QString, Measured>* measured, QList<ContourFigures>* figures,
+               QString* error) {
+    const QHash<QString, Measured> last = std::exchange(*measured, {});
+    *figures = QList<ContourFigures>(sounds.size());
+    QStringList unmeasured;
+    QList<qsizetype> which;
+    QList<QByteArray> keys(sounds.size());
+    for (qsizetype i = 0; i < sounds.size(); ++i) {
+        const QString file = out.filePath(sounds[i].path);
+        if (!QFileInfo::exists(file))
+            continue; // the folder check names it
+        keys[i] = hashOf({"figures", measureKey}, readFile(file));
+        const auto known = last.constFind(sounds[i].path);
+        if (known != last.cend() && known->key == keys[i]) {
+            (*figures)[i] = known->figures;
+            measured->insert(sounds[i].path, *known);
+        } else {
+            unmeasured << file;
+            which << i;
+        }
+    }
+    if (jobs == 0 || unmeasured.isEmpty())
+        return true;
+    if (progress)
+        std::fprintf(stderr, "measuring the pitch of %d sounds\n", int(unmeasured.size()));
+    QList<PitchTrack> tracks;
+    if (!trackPitch(unmeasured, jobs, &tracks, error))
+        return false;
+    for (qsizetype k = 0; k < which.size(); ++k) {
+        const qsizetype i = which[k];
+        // As the next run reads them back, so that both runs report alike.
+        parseFigures(figuresText(contourFigures(tracks[k])), &(*figures)[i]);
+        measured->insert(sounds[i].path, Measured{keys[i], (*figures)[i]});
+    }
+    return true;
+}
+
 } // namespace
 
 bool buildContent(const BuildOptions& options, BuildReport* report, QString* error) {
@@ -323,6 +395,13 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         *error = QStringLiteral("ffmpeg is needed for sounds and films: %1").arg(toolError);
         return false;
     }
+    const QString praat = toolVersion("praat", {"--version"}, &toolError);
+    const QString contourScriptText = contourScript();
+    const QString measureScriptText = measureScript();
+    if (praat.isEmpty() || contourScriptText.isEmpty() || measureScriptText.isEmpty()) {
+        *error = QStringLiteral("praat is needed for the tones of the sounds: %1").arg(toolError);
+        return false;
+    }
     QFont kai;
     QByteArray fontPrint;
     if (!loadKaiFont(&kai, &fontPrint, error))
@@ -340,7 +419,8 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         return false;
     }
     QList<Job> jobs;
-    QList<QPair<Output, QString>> sounds; // with what is said
+    QList<QPair<Output, Speech>> sounds; // with what is said
+    QList<ToneSound> toneSounds;
     QList<QPair<Output, StrokeData>> films;
     QHash<QString, QString> madeFrom; // file -> what it shows, to catch name clashes
     auto claim = [&](const QString& path, const QString& content, int line) {
@@ -357,6 +437,7 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
     };
 
     const QString fontHex = QString::fromLatin1(fontPrint.toHex());
+    const QString soundTools = QStringList{espeak, ffmpeg, praat, contourScriptText}.join('\n');
     const QString art = QString::number(kArtVersion);
     const QString media = QString::number(kMediaVersion);
     QStringList tableText;
@@ -384,8 +465,10 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         const QString speech = speechText(row.syllable, row.tone);
         const QString sound = "Suoni/" + row.sound + ".MP3";
         if (claim(sound, speech, row.n)) {
-            sounds.append(
-                {Output{sound, hashOf({"sound", media, speech, espeak, ffmpeg})}, speech});
+            const QByteArray hash =
+                hashOf({"sound", media, speech, soundTools, contourCall({}, {}, row.tone)});
+            sounds.append({Output{sound, hash}, Speech{speech, row.tone}});
+            toneSounds.append(ToneSound{sound, row.syllable, row.tone});
         } else if (!error->isEmpty()) {
             return false;
         }
@@ -440,16 +523,18 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
                    });
 
     const QString arphic = strokeDir.filePath("ARPHICPL.TXT");
-    const QString fontCopyright = QStringLiteral("/usr/share/doc/fonts-arphic-ukai/copyright");
     jobs << single(
         "LICENSES/ARPHICPL.TXT", hashOf({"copy"}, readFile(arphic)), 1,
         [arphic](const QString& target, QString* e) { return copyText(arphic, target, e); });
-    if (QFile::exists(fontCopyright))
-        jobs << single("LICENSES/fonts-arphic-ukai.copyright",
-                       hashOf({"copy"}, readFile(fontCopyright)), 1,
-                       [fontCopyright](const QString& target, QString* e) {
-                           return copyText(fontCopyright, target, e);
-                       });
+    for (const auto& [copyright, from] :
+         {std::pair{QStringLiteral("LICENSES/fonts-arphic-ukai.copyright"),
+                    QStringLiteral("/usr/share/doc/fonts-arphic-ukai/copyright")},
+          std::pair{QStringLiteral("LICENSES/praat.copyright"),
+                    QStringLiteral("/usr/share/doc/praat/copyright")}})
+        if (QFile::exists(from))
+            jobs << single(
+                copyright, hashOf({"copy"}, readFile(from)), 1,
+                [from](const QString& target, QString* e) { return copyText(from, target, e); });
     jobs << single(
         "LICENSES/README.txt", hashOf({"text"}, kAttribution), 1,
         [](const QString& target, QString* e) { return writeText(kAttribution, target, e); });
@@ -457,7 +542,8 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
                    [](const QString& target, QString* e) { return writeText(kCcBySa, target, e); });
 
     // Leave out what is already there from the same inputs.
-    const QMap<QString, QByteArray> manifest = readManifest(options.out);
+    QHash<QString, Measured> measured;
+    const QMap<QString, QByteArray> manifest = readManifest(options.out, &measured);
     QMap<QString, QByteArray> next;
     auto upToDate = [&](const Output& output) {
         if (manifest.value(output.path) != output.hash ||
@@ -468,13 +554,13 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         return true;
     };
     QList<Job> soundJobs;
-    QList<QStringList> speechBatches;
+    QList<QList<Speech>> speechBatches;
     for (const auto& [output, speech] : std::as_const(sounds)) {
         if (upToDate(output))
             continue;
         if (soundJobs.isEmpty() || soundJobs.last().outputs.size() == kSoundsPerRun) {
             soundJobs << Job{};
-            speechBatches << QStringList();
+            speechBatches << QList<Speech>();
         }
         soundJobs.last().outputs << output;
         soundJobs.last().weight += 3;
@@ -580,13 +666,26 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         progress.show(done, totalFiles, doneWeight, totalWeight);
     progress.show(done, totalFiles, doneWeight, totalWeight, true);
 
+    // Measured once, after it is made, the figures of a sound stay in the
+    // manifest, so a run that makes nothing measures nothing.
+    QList<ContourFigures> figures;
+    QString measureError;
+    const QString measureKey =
+        QStringList{QString::number(kFiguresVersion), praat, measureScriptText}.join('\n');
+    const bool measuredAll = figuresOf(out, toneSounds, measureKey, failed ? 0 : options.jobs,
+                                       options.progress, &measured, &figures, &measureError);
     QString manifestError;
-    if (!writeManifest(options.out, next, &manifestError)) {
+    if (!writeManifest(options.out, next, measured, &manifestError)) {
         *error = manifestError;
         return false;
     }
     if (failed) {
         *error = firstError;
+        return false;
+    }
+    if (!measuredAll) {
+        *error =
+            QStringLiteral("check: cannot measure the pitch of the sounds: %1").arg(measureError);
         return false;
     }
     if (!options.programArt.isEmpty()) {
@@ -596,5 +695,12 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
             !writeImage(renderProgramIcon(kai), artDir.filePath("icon.png"), "PNG", error))
             return false;
     }
-    return checkFolder(options.out, rows, error);
+    if (!checkFolder(options.out, rows, error))
+        return false;
+    const QStringList faults = toneFaults(toneSounds, figures, &report->toneFigures);
+    if (!faults.isEmpty()) {
+        *error = "check: the tone contour does not hold in\n  " + faults.join("\n  ");
+        return false;
+    }
+    return true;
 }

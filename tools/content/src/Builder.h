@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct BuildOptions {
     QString table;      // character table (TSV)
@@ -12,10 +13,11 @@ struct BuildOptions {
 };
 
 struct BuildReport {
-    int total = 0;    // files the folder should hold
-    int built = 0;    // files written in this run
-    int upToDate = 0; // files whose inputs had not changed
-    int removed = 0;  // files of rows no longer in the table
+    int total = 0;           // files the folder should hold
+    int built = 0;           // files written in this run
+    int upToDate = 0;        // files whose inputs had not changed
+    int removed = 0;         // files of rows no longer in the table
+    QStringList toneFigures; // per tone: least/median/greatest measured figures
 };
 
 // Builds or updates the application folder. Returns false with a message

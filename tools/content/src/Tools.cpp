@@ -1,7 +1,9 @@
 #include "Tools.h"
 
 #include "StrokeFilm.h"
+#include "Tones.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -12,8 +14,8 @@ namespace {
 const QStringList kBitexact = {"-fflags",   "+bitexact",     "-flags",
                                "+bitexact", "-map_metadata", "-1"};
 
-// A little slower than espeak-ng's default, so that the tone contour of a
-// single syllable has time to be heard.
+// A little slower than espeak-ng's default, for clear consonants; Praat
+// then sets the length of the voiced part.
 const QString kSpeechRate = QStringLiteral("130");
 
 // Cuts leading silence, reverses, cuts again and reverses back: ffmpeg's
@@ -52,6 +54,18 @@ bool runTool(const QString& program, const QStringList& arguments, const QByteAr
     if (output)
         *output = out;
     return true;
+}
+
+bool runPraat(const QString& script, QByteArray* output, QString* error) {
+    QTemporaryDir work;
+    const QString path = work.filePath("script.praat");
+    QFile file(path);
+    if (!work.isValid() || !file.open(QIODevice::WriteOnly) || file.write(script.toUtf8()) < 0) {
+        *error = QStringLiteral("cannot write a Praat script to %1").arg(path);
+        return false;
+    }
+    file.close();
+    return runTool("praat", {"--no-pref-files", "--no-plugins", "--run", path}, {}, output, error);
 }
 
 QString toolVersion(const QString& program, const QStringList& arguments, QString* error) {
@@ -106,21 +120,24 @@ bool encodeFilms(const QList<QList<QImage>>& films, const QStringList& paths, QS
     return runTool("ffmpeg", arguments + outputs, raw, nullptr, error);
 }
 
-bool encodeSounds(const QStringList& speeches, const QStringList& paths, QString* error) {
+bool encodeSounds(const QList<Speech>& speeches, const QStringList& paths, QString* error) {
     QTemporaryDir work;
     if (!work.isValid()) {
         *error = QStringLiteral("no temporary folder: %1").arg(work.errorString());
         return false;
     }
+    QString script = contourScript();
     QStringList inputs;
     QStringList outputs;
     for (int i = 0; i < speeches.size(); ++i) {
         const QString wave = work.filePath(QStringLiteral("%1.wav").arg(i));
+        const QString toned = work.filePath(QStringLiteral("%1-tone.wav").arg(i));
         if (!runTool("espeak-ng",
-                     {"-v", "cmn-latn-pinyin", "-s", kSpeechRate, "-w", wave, speeches[i]}, {},
+                     {"-v", "cmn-latn-pinyin", "-s", kSpeechRate, "-w", wave, speeches[i].text}, {},
                      nullptr, error))
             return false;
-        inputs << "-i" << wave;
+        script += contourCall(wave, toned, speeches[i].tone) + '\n';
+        inputs << "-i" << toned;
         outputs << "-map" << QStringLiteral("%1:a").arg(i) << "-af" << kTrim << "-ac"
                 << "1"
                 << "-c:a"
@@ -129,6 +146,7 @@ bool encodeSounds(const QStringList& speeches, const QStringList& paths, QString
                 << "32k" << kBitexact << "-f"
                 << "mp3" << paths[i];
     }
-    return runTool("ffmpeg", QStringList{"-v", "error", "-y"} + inputs + outputs, {}, nullptr,
+    return runPraat(script, nullptr, error) &&
+           runTool("ffmpeg", QStringList{"-v", "error", "-y"} + inputs + outputs, {}, nullptr,
                    error);
 }

@@ -12,6 +12,11 @@
 bool runTool(const QString& program, const QStringList& arguments, const QByteArray& input,
              QByteArray* output, QString* error, int timeoutMs = 120000);
 
+// Runs a Praat script without a display and without the user's preferences
+// and plugins, which could change the result; `output` gets what the script
+// prints.
+bool runPraat(const QString& script, QByteArray* output, QString* error);
+
 // First line of `program --version` style output; empty and `error` set when
 // the program is missing. Used to notice a tool update that must rebuild.
 QString toolVersion(const QString& program, const QStringList& arguments, QString* error);
@@ -22,7 +27,14 @@ QString toolVersion(const QString& program, const QStringList& arguments, QStrin
 // encoded alone.
 bool encodeFilms(const QList<QList<QImage>>& films, const QStringList& paths, QString* error);
 
-// Speaks each of `speeches` (pinyin with tone number) with espeak-ng's pinyin
-// voice, a little slower than its default, trims the silence at both ends and writes an MP3 to the
-// path of the same index, with one ffmpeg run for all.
-bool encodeSounds(const QStringList& speeches, const QStringList& paths, QString* error);
+// One syllable to say: pinyin with tone number for espeak-ng, and the tone
+// whose contour Praat lays over it.
+struct Speech {
+    QString text;
+    int tone = 0;
+};
+
+// Speaks each of `speeches` with espeak-ng's pinyin voice, gives it the
+// contour of its tone with Praat, trims the silence at both ends and writes
+// an MP3 to the path of the same index: one Praat and one ffmpeg run for all.
+bool encodeSounds(const QList<Speech>& speeches, const QStringList& paths, QString* error);

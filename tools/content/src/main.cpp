@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
     }
     std::printf("tavorin-content: %d files, %d built, %d up to date, %d removed\n", report.total,
                 report.built, report.upToDate, report.removed);
+    for (const QString& line : report.toneFigures)
+        std::printf("  %s\n", qPrintable(line));
     if (parser.isSet(sheet) && !writeContactSheet(options.out, parser.value(sheet), &error)) {
         std::fprintf(stderr, "tavorin-content: %s\n", qPrintable(error));
         return 1;

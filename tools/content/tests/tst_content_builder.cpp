@@ -1,5 +1,8 @@
 // The builder end to end: a five-row table into a temporary application
-// folder, then again unchanged, then with one row changed.
+// folder, then again unchanged, then with one row changed; and the five
+// tones of one syllable.
+#include "Tones.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -15,6 +18,7 @@
 namespace {
 
 const QString kSample = QStringLiteral(TAVORIN_CONTENT_TEST_DATA "/sample.tsv");
+const QString kTones = QStringLiteral(TAVORIN_CONTENT_TEST_DATA "/tones.tsv"); // ma1..ma5
 const QDateTime kOld = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
 
 struct Run {
@@ -99,6 +103,7 @@ class TstContentBuilder : public QObject {
 private:
     QTemporaryDir m_dir;
     QString m_app;
+    QList<ContourFigures> m_ma; // ma1..ma5 as built
 
 private slots:
     void initTestCase() {
@@ -107,6 +112,18 @@ private slots:
         const Run run = runBuilder({"--table", kSample, "--out", m_app, "--jobs", "2"});
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QVERIFY2(run.out.contains("0 up to date"), qPrintable(run.out));
+
+        const QString tones = m_dir.filePath("tones");
+        const Run toneRun = runBuilder({"--table", kTones, "--out", tones, "--jobs", "2"});
+        QVERIFY2(toneRun.exitCode == 0, qPrintable(toneRun.err));
+        QStringList sounds;
+        for (int tone = 1; tone <= 5; ++tone)
+            sounds << QStringLiteral("%1/Suoni/ma%2.MP3").arg(tones).arg(tone);
+        QList<PitchTrack> tracks;
+        QString error;
+        QVERIFY2(trackPitch(sounds, 2, &tracks, &error), qPrintable(error));
+        for (const PitchTrack& track : std::as_const(tracks))
+            m_ma << contourFigures(track);
     }
 
     void everyRowHasDecodableFiles_data() {
@@ -139,6 +156,36 @@ private slots:
         QCOMPARE(probe(wmv, "stream=codec_name,width,height"), QStringLiteral("wmv2 180 150"));
         const double shown = probe(wmv, "format=duration").toDouble();
         QVERIFY2(shown > 1.5 && shown < 8, qPrintable(QString::number(shown)));
+    }
+
+    // Measured as the builder measures them, each tone does what a learner
+    // must hear.
+    void soundsCarryTheirTone_data() {
+        QTest::addColumn<int>("tone");
+        for (int tone = 1; tone <= 5; ++tone)
+            QTest::addRow("ma%d", tone) << tone;
+    }
+    void soundsCarryTheirTone() {
+        QFETCH(int, tone);
+        const ContourFigures& ma = m_ma[tone - 1];
+        const QByteArray figures = figuresText(ma).toUtf8();
+        switch (tone) {
+        case 1:
+            QVERIFY2(ma.wobble <= 1, figures);
+            break;
+        case 2:
+            QVERIFY2(ma.rise >= 5, figures);
+            break;
+        case 3:
+            QVERIFY2(ma.fall >= 3 && ma.rise >= 4, figures);
+            break;
+        case 4:
+            QVERIFY2(ma.drop >= 8, figures);
+            break;
+        default:
+            for (int full = 0; full < 4; ++full)
+                QVERIFY2(ma.seconds < m_ma[full].seconds, figures);
+        }
     }
 
     void artDecodes() {
