@@ -46,7 +46,14 @@ QImage renderDragonPicture();
 QImage renderPoster(const QFont& kai);
 // The program's compiled-in start picture (84x84) and window icon (32x32).
 QImage renderStartPicture(const QFont& kai);
-QImage renderProgramIcon(const QFont& kai);
+QImage renderProgramIcon(const QFont& kai, int side = kIconSide);
+// The same icon for desktop menus and docks: every size a theme looks for,
+// and an SVG with a 32x32 view box.
+inline constexpr int kDesktopIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+QByteArray programIconSvg(const QFont& kai);
+// Writes them into `hicolorDir` as <n>x<n>/apps/tavorin.png and
+// scalable/apps/tavorin.svg.
+bool writeDesktopIcons(const QString& hicolorDir, const QFont& kai, QString* error);
 
 // Makes soft edges opaque on the button grey and the rest fully transparent,
 // since a GIF has one transparent colour and no partial alpha.

@@ -1,10 +1,12 @@
 #include "Art.h"
 
+#include <QBuffer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <QtMath>
 
 namespace {
@@ -285,10 +287,10 @@ QImage renderStartPicture(const QFont& kai) {
     return image;
 }
 
-QImage renderProgramIcon(const QFont& kai) {
-    QImage image(kIconSide, kIconSide, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
+namespace {
+
+// The icon on its 32x32 grid; every size and the SVG are this drawing scaled.
+void drawProgramIcon(QPainter& p, const QFont& kai) {
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient tile(0, 0, 0, kIconSide);
     tile.setColorAt(0, QColor(226, 50, 36));
@@ -302,5 +304,32 @@ QImage renderProgramIcon(const QFont& kai) {
     glyph.addText(0, 0, font, QStringLiteral("龙"));
     p.translate(QPointF(16, 16) - glyph.boundingRect().center());
     p.fillPath(glyph, kGold);
+}
+
+} // namespace
+
+QImage renderProgramIcon(const QFont& kai, int side) {
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(side / double(kIconSide), side / double(kIconSide));
+    drawProgramIcon(p, kai);
     return image;
+}
+
+QByteArray programIconSvg(const QFont& kai) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(kIconSide, kIconSide));
+    svg.setViewBox(QRect(0, 0, kIconSide, kIconSide));
+    // 32 px at the desktop's 96 dpi, the size the drawing is made for.
+    svg.setResolution(96);
+    svg.setTitle(QStringLiteral("Tavorin"));
+    {
+        QPainter p(&svg);
+        drawProgramIcon(p, kai);
+    }
+    return buffer.data();
 }

@@ -1,5 +1,6 @@
 // tavorin-content: builds a complete application folder from the character
 // table.
+#include "Art.h"
 #include "Builder.h"
 
 #include <QCommandLineParser>
@@ -27,12 +28,28 @@ int main(int argc, char** argv) {
                                      TAVORIN_HANZI_DATA_DIR);
     const QCommandLineOption programArt(
         "program-art", "Also write the program's start.gif and icon.png into this folder.", "dir");
+    const QCommandLineOption icons(
+        "icons", "Write the program's desktop icons (all sizes and SVG) into this hicolor folder.",
+        "dir");
     const QCommandLineOption sheet("contact-sheet",
                                    "After building, draw the folder's art into this PNG.", "png");
     const QCommandLineOption quiet("quiet", "No progress bar.");
-    parser.addOptions({table, out, jobs, strokes, programArt, sheet, quiet});
+    parser.addOptions({table, out, jobs, strokes, programArt, icons, sheet, quiet});
     parser.process(app);
 
+    // The icons need only the font, so they can be written without a folder.
+    if (parser.isSet(icons)) {
+        QFont kai;
+        QByteArray fingerprint;
+        QString error;
+        if (!loadKaiFont(&kai, &fingerprint, &error) ||
+            !writeDesktopIcons(parser.value(icons), kai, &error)) {
+            std::fprintf(stderr, "tavorin-content: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (!parser.isSet(table) && !parser.isSet(out))
+            return 0;
+    }
     if (!parser.isSet(table) || !parser.isSet(out)) {
         std::fprintf(stderr, "tavorin-content: --table and --out are required (see --help)\n");
         return 2;

@@ -3,7 +3,10 @@
 #include "StrokeFilm.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QSet>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -14,6 +17,20 @@ int countPixels(const QImage& image, const std::function<bool(QColor)>& wanted) 
         for (int x = 0; x < image.width(); ++x)
             count += wanted(image.pixelColor(x, y));
     return count;
+}
+
+// Mean difference per channel (0..255) of two pictures of the same size.
+double meanDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q)) + std::abs(qAlpha(p) - qAlpha(q));
+        }
+    return sum / (4.0 * x.width() * x.height());
 }
 
 bool reddish(QColor c) {
@@ -218,6 +235,35 @@ private slots:
         QVERIFY(ink.left() >= 4 && ink.top() >= 4 && ink.right() <= 79 && ink.bottom() <= 79);
         QVERIFY(std::abs(ink.center().x() - 42) <= 2 && std::abs(ink.center().y() - 42) <= 2);
         QVERIFY(qGray(picture.pixel(0, 0)) > 240); // light paper
+    }
+
+    // Every desktop size and the SVG are the window icon's drawing, scaled.
+    void desktopIconsAreTheWindowIcon() {
+        QFont kai;
+        QByteArray print;
+        QString error;
+        QVERIFY2(loadKaiFont(&kai, &print, &error), qPrintable(error));
+        QTemporaryDir dir;
+        QVERIFY2(writeDesktopIcons(dir.path(), kai, &error), qPrintable(error));
+        const QImage window = renderProgramIcon(kai);
+        for (const int side : kDesktopIconSizes) {
+            const QImage icon(dir.filePath(QStringLiteral("%1x%1/apps/tavorin.png").arg(side)));
+            QCOMPARE(icon.size(), QSize(side, side));
+            if (side >= kIconSide) {
+                const QImage down =
+                    icon.scaled(window.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                QVERIFY2(meanDifference(down, window) < 10, qPrintable(QString::number(side)));
+            }
+        }
+        QSvgRenderer svg(dir.filePath("scalable/apps/tavorin.svg"));
+        QVERIFY(svg.isValid());
+        QImage drawn(256, 256, QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter p(&drawn);
+            svg.render(&p);
+        }
+        QVERIFY(meanDifference(drawn, QImage(dir.filePath("256x256/apps/tavorin.png"))) < 4);
     }
 };
 
