@@ -8,6 +8,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(Platform::applicationTitle());
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAVORIN_APP_ID));
     QApplication::setStyle(new AppStyle);
     std::unique_ptr<FrmMain> window = loadMainWindow();
     if (!window)

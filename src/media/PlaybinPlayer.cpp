@@ -54,7 +54,7 @@ QStringList PlaybinPlayer::moduleCandidates() {
     QStringList paths{QCoreApplication::applicationDirPath() + QStringLiteral("/tavorin-media.so")};
     for (const QString& path : {QStringLiteral(TAVORIN_MEDIA_MODULE_BUILT),
                                 QStringLiteral(TAVORIN_MEDIA_MODULE_INSTALLED)})
-        if (!paths.contains(path))
+        if (!path.isEmpty() && !paths.contains(path))
             paths << path;
     return paths;
 }
