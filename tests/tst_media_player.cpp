@@ -1,7 +1,8 @@
 // The real player: GStreamer's playbin in the media module, playing tiny
 // real MP3 and WMV files on a machine that may have no sound card.
+#include "fixture/TestApp.h"
+#include "media/FrmPlay.h"
 #include "media/MediaEngine.h"
-#include "media/MediaWindowHarness.h"
 #include "media/PlaybinPlayer.h"
 #include "media/TestMedia.h"
 
@@ -14,6 +15,38 @@
 #include <dlfcn.h>
 
 namespace {
+
+// The main window over a test folder, in table order so that a record can
+// be chosen by number.
+std::unique_ptr<FrmMain> loadQuizWindow() {
+    auto window = std::make_unique<FrmMain>();
+    if (!window->Form_Load())
+        return nullptr;
+    ctl<QAction>(window.get(), "MnuSeq")->trigger();
+    return window;
+}
+// Shows record `number` (0-based) as the new-character command does.
+void showRecord(FrmMain& window, int number) {
+    window.NumRec = number;
+    window.CmdNewGraf_Click();
+}
+void pressSound(FrmMain& window) {
+    ctl<QToolButton>(&window, "CmdSnd")->click();
+}
+void pressFilm(FrmMain& window) {
+    ctl<QToolButton>(&window, "CmdFlm")->click();
+}
+QWidget* playerSurface(FrmPlay& window) {
+    return ctl(&window, "WMPlayer");
+}
+// Media windows alive, not counting those waiting for deletion.
+int mediaWindowCount() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += qobject_cast<FrmPlay*>(widget) != nullptr;
+    return count;
+}
 
 // GStreamer as this process has it: null while its library is not even
 // loaded.
@@ -111,8 +144,11 @@ void TstMediaPlayer::initTestCase() {
 
 void TstMediaPlayer::startsOnFirstPress() {
     QTemporaryDir app;
-    Fixture::writeAppFolder(app.path(), Fixture::sampleRows(2));
-    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Suoni")));
+    auto rows = Fixture::sampleRows(4);
+    rows[2].sound = rows[2].film = std::nullopt;
+    Fixture::writeAppFolder(app.path(), rows);
+    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Suoni/s004.MP3")));
+    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Filmati/f004.wmv")));
     QVERIFY(QFile::copy(file(QStringLiteral("short.mp3")), app.filePath("Suoni/s001.MP3")));
     RecordingPlatform platform(app.path());
     const int threadsBefore = threadCount();
@@ -125,6 +161,25 @@ void TstMediaPlayer::startsOnFirstPress() {
     QVERIFY(!gstreamerLibrary());
     QVERIFY(!gstreamerStarted());
     QCOMPARE(threadCount(), threadsBefore);
+    // A file that is not there (absent, no name, a folder by its name) is
+    // answered at once, and loads nothing.
+    for (int record : {1, 2, 3}) {
+        showRecord(*quiz, record);
+        pressSound(*quiz);
+        pressFilm(*quiz);
+    }
+    QCOMPARE(platform.texts().join(u'|'),
+             QStringLiteral("Audio non disponibile|Video non disponibile|"
+                            "Audio non disponibile|Video non disponibile|"
+                            "Audio non disponibile|Video non disponibile"));
+    for (const auto& box : platform.boxes) {
+        QCOMPARE(box.style, Platform::vbInformation);
+        QVERIFY(!box.title);
+    }
+    QVERIFY(!quiz->loadedFrmPlay());
+    QVERIFY(!gstreamerLibrary());
+    platform.boxes.clear();
+    showRecord(*quiz, 0);
 
     pressSound(*quiz);
     QVERIFY(gstreamerLibrary());
@@ -280,6 +335,7 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     // Names in another letter case than the program writes them.
     QVERIFY(QFile::copy(file(QStringLiteral("long.mp3")), app.filePath("Suoni/s001.mp3")));
     QVERIFY(QFile::copy(file(QStringLiteral("film.wmv")), app.filePath("Filmati/F001.WMV")));
+    QVERIFY(QFile::copy(file(QStringLiteral("small.wmv")), app.filePath("Filmati/f002.wmv")));
     RecordingPlatform platform(app.path());
     std::unique_ptr<FrmMain> quiz = loadQuizWindow();
     QVERIFY(quiz);
@@ -299,6 +355,9 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     QCOMPARE(quiz->loadedFrmPlay(), window);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("significato 1"));
+    QVERIFY(!window->parentWidget() && !window->isModal());
+    // Beside the quiz, not over its sound and film buttons.
+    QVERIFY(!window->frameGeometry().intersects(quiz->frameGeometry()));
     QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > 300, 5000);
     // A click on the picture pauses the film where it is, a second resumes it.
@@ -309,6 +368,10 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     const qint64 held = watch(player).positionMs;
     QTest::qWait(400);
     QCOMPARE(watch(player).positionMs, held);
+    // A press dragged off the picture and released there is no click.
+    QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(90, 75));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(400, 75));
+    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(90, 75));
     QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > held + 100, 3000);
     QVERIFY(watch(player).picture->isVisible());
@@ -329,8 +392,10 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     QVERIFY(window->close());
     QCOMPARE(mediaWindowCount(), 0);
     QVERIFY(!quiz->loadedFrmPlay());
+    showRecord(*quiz, 1);
     pressFilm(*quiz);
     QVERIFY(quiz->loadedFrmPlay());
+    QCOMPARE(quiz->loadedFrmPlay()->windowTitle(), QStringLiteral("significato 2"));
     QTRY_VERIFY_WITH_TIMEOUT(watch(quiz->loadedFrmPlay()->WMPlayer()).frames > 2, 5000);
     QVERIFY(platform.boxes.empty());
 
