@@ -1,8 +1,11 @@
-// A session over the data folder writes nothing there, field values cannot
-// lead out of it, any folder name will do, and start-ups keep no handles.
+// The data folder and the platform layers over it: a session writes nothing
+// there, names are found whatever their letter case, field values cannot
+// lead out of it, any folder name will do, start-ups keep no handles; and
+// the colour text and the random numbers.
 #include "fixture/TestApp.h"
 #include "media/FrmPlay.h"
 #include "media/TestMedia.h"
+#include "platform/FileSystemObject.h"
 #include "ui_FrmMain.h"
 
 #include <QDirIterator>
@@ -118,6 +121,45 @@ private slots:
         QVERIFY2(app.platform.boxes.empty(), qPrintable(app.platform.texts().join(u'\n')));
     }
 
+    void resolver_data() {
+        QTest::addColumn<QString>("sub");
+        QTest::addColumn<QString>("expected"); // relative real path; empty: refused
+        QTest::newRow("exact") << "\\Grafica\\Temi\\SquareRed\\Wizard.gif"
+                               << "Grafica/Temi/SquareRed/Wizard.gif";
+        QTest::newRow("any letter case") << "\\grafica\\temi\\squarered\\wizard.GIF"
+                                         << "Grafica/Temi/SquareRed/Wizard.gif";
+        QTest::newRow("forward slashes") << "/Grafemi/g001.jpg"
+                                         << "Grafemi/g001.jpg";
+        QTest::newRow("empty field value") << "\\Grafemi\\.jpg"
+                                           << "Grafemi/.jpg";
+        QTest::newRow("missing file") << "\\Grafemi\\g002.jpg"
+                                      << "";
+        QTest::newRow("folder is not a file") << "\\Grafemi"
+                                              << "";
+        QTest::newRow("parent folder") << "\\Grafemi\\..\\Grafemi\\g001.jpg"
+                                       << "";
+        QTest::newRow("absolute value") << "\\Grafemi\\/etc/passwd"
+                                        << "";
+        QTest::newRow("drive letter") << "\\Grafemi\\C:\\x.jpg"
+                                      << "";
+        QTest::newRow("no separator after folder") << "x\\Grafemi\\g001.jpg"
+                                                   << "";
+    }
+    void resolver() {
+        QFETCH(QString, sub);
+        QFETCH(QString, expected);
+        static QTemporaryDir dir;
+        for (const char* file :
+             {"/Grafica/Temi/SquareRed/Wizard.gif", "/Grafemi/g001.jpg", "/Grafemi/.jpg"}) {
+            QDir().mkpath(QFileInfo(dir.path() + file).path());
+            QFile(dir.path() + file).open(QIODevice::WriteOnly);
+        }
+        const FileSystemObject fso(dir.path());
+        QCOMPARE(fso.resolveFile(dir.path() + sub).value_or(QString()),
+                 expected.isEmpty() ? QString() : dir.path() + u'/' + expected);
+        QCOMPARE(fso.FileExists(dir.path() + sub), !expected.isEmpty());
+    }
+
     // A field value that climbs out of the folder, or a picture that is a
     // link out of it, finds nothing there.
     void fieldValuesStayInFolder_data() {
@@ -215,6 +257,34 @@ private slots:
         startUps(30);
         QCOMPARE(openHandles(), handlesBefore);
         QVERIFY(sqlite.platform.boxes.empty() && access.platform.boxes.empty());
+    }
+
+    void colorText() {
+        const std::pair<QString, QColor> cases[] = {{"&H0000CE", QColor(206, 0, 0)},
+                                                    {"&HFF", QColor(255, 0, 0)},
+                                                    {"&HFF0000", QColor(0, 0, 255)},
+                                                    {"&hff00", QColor(0, 255, 0)},
+                                                    {"&H", QColor()},
+                                                    {"&H1000000", QColor()},
+                                                    {"&HXYZ", QColor()},
+                                                    {"FF0000", QColor()},
+                                                    {"&H-1", QColor()},
+                                                    {QString("&hff") + QChar(0), QColor()},
+                                                    {"&H0xff", QColor()}};
+        for (const auto& [text, color] : cases)
+            QCOMPARE(FrmMain::colorFromText(text).value_or(QColor()), color);
+    }
+
+    void randomStaysBelowOne() {
+        Platform::randomize();
+        float lowest = 1, highest = 0;
+        for (int i = 0; i < 200000; ++i) {
+            const float r = Platform::rnd();
+            QVERIFY(r >= 0.0f && r < 1.0f);
+            lowest = std::min(lowest, r);
+            highest = std::max(highest, r);
+        }
+        QVERIFY(lowest < 0.001f && highest > 0.999f); // spread over the whole interval
     }
 };
 

@@ -1,6 +1,9 @@
 // One quiz question from start to verdict: the character on show in both
-// orders and both levels, the answer check, the tone box, clearing, the
-// "Errore" paths, the dragon animation and the poster.
+// orders and both levels, the go-to dialog, the answer check, the tone box,
+// clearing, the "Errore" paths, the dragon animation and the poster; and
+// the about window.
+#include "dialogs/FrmGoto.h"
+#include "dialogs/FrmInfo.h"
 #include "fixture/TestApp.h"
 #include "ui_FrmMain.h"
 
@@ -8,8 +11,36 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
+
+const QString NumbersOnly = QStringLiteral("Il campo può contenere solo numeri!");
+const QString OutOfRange = QStringLiteral("Valore fuori intervallo!");
+
+QLineEdit* txtVai(FrmGoto* dialog) {
+    return ctl<QLineEdit>(dialog, "TxtVai");
+}
+
+// Opens the dialog the way a learner does: "Sequenziale".
+FrmGoto* openGoto(TestApp& app) {
+    ctl<QAction>(app.window.get(), "MnuSeq")->trigger();
+    return app.window->loadedFrmGoto();
+}
+
+// A real click moves the focus to the button; the dialog must hand it back.
+void pressOk(FrmGoto* dialog) {
+    auto* CmdVai = ctl<QPushButton>(dialog, "CmdVai");
+    CmdVai->setFocus();
+    QTest::mouseClick(CmdVai, Qt::LeftButton);
+}
+
+int openWindowsOf(const char* className) {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += widget->inherits(className) && widget->isVisible();
+    return count;
+}
 
 QColor background(QWidget* box) {
     return box->palette().color(QPalette::Active, QPalette::Base);
@@ -21,30 +52,38 @@ class TestQuiz : public QObject {
     Q_OBJECT
 
 private slots:
+    // The record on show, drawn in table order from the number, or at random
+    // within the level after the dragon animation.
     void showsRecord_data() {
         QTest::addColumn<bool>("levelTwo");
+        QTest::addColumn<float>("r"); // negative: table order
         QTest::addColumn<int>("record");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("first") << false << 0 << "N.  1/225";
-        QTest::newRow("last of level 1") << false << 224 << "N.  225/225";
-        QTest::newRow("last of level 2") << true << 453 << "N.  454/454";
+        const float highest = 1.0f - 1.0f / 16777216.0f;
+        QTest::newRow("first") << false << -1.0f << 0;
+        QTest::newRow("last of level 1") << false << -1.0f << 224;
+        QTest::newRow("last of level 2") << true << -1.0f << 453;
+        QTest::newRow("random zero") << false << 0.0f << 0;
+        QTest::newRow("random half") << false << 0.5f << 112;
+        QTest::newRow("random highest, level 1") << false << highest << 224;
+        QTest::newRow("random highest, level 2") << true << highest << 453;
     }
-
     void showsRecord() {
         QFETCH(bool, levelTwo);
+        QFETCH(float, r);
         QFETCH(int, record);
-        QFETCH(QString, text);
         TestApp app(460);
         QVERIFY(app.load());
         FrmMain& w = *app.window;
         w.show();
-        app.useTableOrder();
         if (levelTwo)
             app.ui().MnuLev2->trigger();
-        w.NumRec = record;
+        if (r < 0)
+            app.useTableOrder(), w.NumRec = record;
+        else
+            app.platform.randoms = {r};
         app.ui().MnuNew->trigger();
-        QCOMPARE(app.position(), text);
-        QCOMPARE(w.NumRec, record + 1);
+        QCOMPARE(app.position(), QString("N.  %1/%2").arg(record + 1).arg(levelTwo ? 454 : 225));
+        QCOMPARE(w.DataDBCaratteri().absolutePosition(), record);
         const QString n = QString("%1").arg(record + 1, 3, 10, QChar('0'));
         QCOMPARE(w.percGrafema(), app.dir.path() + "\\Grafemi\\g" + n + ".jpg");
         QCOMPARE(w.percSuono(), app.dir.path() + "\\Suoni\\s" + n + ".MP3");
@@ -55,39 +94,11 @@ private slots:
                  ui.CmdSnd, ui.CmdFlm, ui.CmdMatch, ui.CmdCanc, ui.TxtImmSill, ui.TxtImmTn})
             QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
         QVERIFY(ui.MnuSlv->isEnabled() && ui.MnuCanc->isEnabled());
-        QVERIFY(ui.RiqGrafema->isVisible());
-        QVERIFY(ui.PctGrafema->frameShape() != QFrame::NoFrame);
+        QVERIFY(ui.RiqGrafema->isVisible() && ui.PctGrafema->frameShape() != QFrame::NoFrame);
         QCOMPARE(ui.PctGrafema->pixmap().size(), QSize(84, 84));
         QVERIFY(ui.TxtSolSill->isHidden());
-        QCOMPARE(ui.TxtImmSill->text(), QString("(Sillaba)"));
-        QCOMPARE(ui.TxtImmTn->currentText(), QString("(Tono)"));
-        QVERIFY(app.platform.boxes.empty());
-    }
-
-    void randomDrawsStayInLevel_data() {
-        QTest::addColumn<bool>("levelTwo");
-        QTest::addColumn<float>("r");
-        QTest::addColumn<int>("record");
-        const float highest = 1.0f - 1.0f / 16777216.0f;
-        QTest::newRow("zero") << false << 0.0f << 0;
-        QTest::newRow("half") << false << 0.5f << 112;
-        QTest::newRow("highest, level 1") << false << highest << 224;
-        QTest::newRow("highest, level 2") << true << highest << 453;
-    }
-
-    void randomDrawsStayInLevel() {
-        QFETCH(bool, levelTwo);
-        QFETCH(float, r);
-        QFETCH(int, record);
-        TestApp app(460);
-        QVERIFY(app.load());
-        if (levelTwo)
-            app.ui().MnuLev2->trigger();
-        app.platform.randoms = {r};
-        app.newCharacter();
-        QCOMPARE(app.window->NumRec, record);
-        QCOMPARE(app.window->DataDBCaratteri().absolutePosition(), record);
-        QCOMPARE(app.platform.sleeps.size(), size_t(13)); // after the animation
+        QCOMPARE(ui.TxtImmSill->text() + ui.TxtImmTn->currentText(), QString("(Sillaba)(Tono)"));
+        QCOMPARE(app.platform.sleeps.size(), size_t(r < 0 ? 0 : 13));
         QVERIFY(app.platform.boxes.empty());
     }
 
@@ -306,6 +317,13 @@ private slots:
         QVERIFY(app.platform.boxes.empty());
         app.newCharacter(); // table order goes on where it stood
         QCOMPARE(app.position(), QString("N.  6/225"));
+        // Without its picture: the fields are cleared all the same, and it says so.
+        QVERIFY(QFile::remove(app.path("Grafica/dragon.gif")));
+        QTest::mouseClick(ui.CmdCanc, Qt::LeftButton);
+        QCOMPARE(app.platform.texts(), QStringList{"Immagine non trovata:\n\\grafica\\dragon.gif"});
+        QCOMPARE(app.platform.boxes[0].style, 16);
+        QVERIFY(!app.platform.boxes[0].title);
+        QVERIFY(ui.PctGrafema->pixmap().isNull() && !ui.CmdCanc->isEnabled());
     }
 
     void errorPaths_data() {
@@ -376,36 +394,6 @@ private slots:
         QCOMPARE(app.platform.boxes.size(), size_t(1));
     }
 
-    void rowWithoutMeaningOrSound() {
-        auto rows = Fixture::sampleRows(3);
-        rows[0].meaning.reset();
-        rows[0].sound.reset();
-        TestApp app(rows);
-        QVERIFY(app.load());
-        app.useTableOrder();
-        app.newCharacter();
-        QCOMPARE(app.position(), QString("N.  1/225"));
-        QVERIFY(app.window->signRec().isEmpty());
-        QCOMPARE(app.window->percSuono(), app.dir.path() + "\\Suoni\\.MP3");
-        QTest::mouseClick(app.ui().CmdMatch, Qt::LeftButton);
-        QCOMPARE(app.ui().TxtSolSign->toPlainText(), QString());
-        QVERIFY(app.platform.boxes.empty());
-    }
-
-    void missingDragonPicture() {
-        TestApp app;
-        QVERIFY(QFile::remove(app.path("Grafica/dragon.gif")));
-        QVERIFY(app.load());
-        app.newCharacter();
-        QTest::mouseClick(app.ui().CmdCanc, Qt::LeftButton);
-        QCOMPARE(app.platform.texts(), QStringList{"Immagine non trovata:\n\\grafica\\dragon.gif"});
-        QCOMPARE(app.platform.boxes[0].style, 16);
-        QVERIFY(!app.platform.boxes[0].title);
-        QVERIFY(app.ui().PctGrafema->pixmap().isNull());
-        QVERIFY(!app.ui().CmdCanc->isEnabled()); // the other steps still ran
-        QVERIFY(app.ui().TxtSolSill->isHidden());
-    }
-
     void poster() {
         TestApp app;
         QVERIFY(app.load());
@@ -463,6 +451,155 @@ private slots:
             QCOMPARE(atSleep[n - 1], QColor(n * 10, 0, 0)); // painted before its sleep
         QVERIFY2(elapsed >= 650, qPrintable(QString::number(elapsed)));
         QVERIFY(app.ui().RiqGrafema->isVisible());
+    }
+
+    void gotoRange_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("record"); // 0-based; -1 when refused
+        QTest::newRow("225 at level 1") << 300 << 1 << "225" << 224;
+        QTest::newRow("226 at level 1") << 300 << 1 << "226" << -1;
+        QTest::newRow("454 at level 2") << 460 << 2 << "454" << 453;
+        QTest::newRow("455 at level 2") << 460 << 2 << "455" << -1;
+        QTest::newRow("last of a short table") << 30 << 1 << "30" << 29;
+        QTest::newRow("past a short table") << 30 << 1 << "31" << -1;
+        QTest::newRow("past a short table, level 2") << 30 << 2 << "31" << -1;
+        QTest::newRow("empty") << 30 << 1 << "" << -1;
+        QTest::newRow("0") << 30 << 1 << "0" << -1;
+        QTest::newRow("007") << 30 << 1 << "007" << 6;
+        QTest::newRow("spaces around 12") << 30 << 1 << " 12 " << 11;
+    }
+    void gotoRange() {
+        QFETCH(int, rows);
+        QFETCH(int, level);
+        QFETCH(QString, typed);
+        QFETCH(int, record);
+        TestApp app(rows);
+        QVERIFY(app.load());
+        if (level == 2)
+            ctl<QAction>(app.window.get(), "MnuLev2")->trigger();
+        app.window->PosStart = "3";
+        app.window->NumRec = 7;
+        FrmGoto* dialog = openGoto(app);
+        QTest::keyClicks(txtVai(dialog), typed);
+        pressOk(dialog);
+        if (record < 0) {
+            QCOMPARE(app.platform.texts(), QStringList{OutOfRange});
+            QCOMPARE(app.platform.boxes[0].style, 16);
+            QCOMPARE(app.platform.boxes[0].title, std::nullopt); // the application's title
+            QCOMPARE(app.window->NumRec, 0);
+            QCOMPARE(app.window->PosStart, QString("3"));
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(txtVai(dialog)->text(), QString());
+            QCOMPARE(dialog->focusWidget(), txtVai(dialog));
+            QCOMPARE(app.position(), QString());
+        } else {
+            QCOMPARE(app.platform.texts(), QStringList());
+            QCOMPARE(app.window->PosStart, QString::number(record));
+            QCOMPARE(app.position(),
+                     QString("N.  %1/%2").arg(record + 1).arg(level == 1 ? 225 : 454));
+            QCOMPARE(app.window->NumRec, record + 1); // table order goes on from there
+            QVERIFY(!dialog->isVisible());
+        }
+    }
+
+    // One message per refused key, although emptying the box runs the check
+    // again; the box keeps at most three characters.
+    void gotoRefusesNonDigits_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("digit then letter") << "1a" << 1 << "";
+        QTest::newRow("minus sign") << "-5" << 1 << "5";
+        QTest::newRow("decimal point") << "1.5" << 1 << "5";
+        QTest::newRow("space between digits") << "1 2" << 1 << "";
+        QTest::newRow("three letters") << "abc" << 3 << "";
+        QTest::newRow("spaces around") << " 7 " << 0 << " 7 ";
+        QTest::newRow("no fourth character") << "4567" << 0 << "456";
+    }
+    void gotoRefusesNonDigits() {
+        QFETCH(QString, keys);
+        QFETCH(int, messages);
+        QFETCH(QString, left);
+        TestApp app;
+        QVERIFY(app.load());
+        FrmGoto* dialog = openGoto(app);
+        QTest::keyClicks(txtVai(dialog), keys);
+        QCOMPARE(app.platform.texts(), QStringList(messages, NumbersOnly));
+        for (const auto& box : app.platform.boxes) {
+            QCOMPARE(box.title, std::optional<QString>("Errore!"));
+            QCOMPARE(box.style, 16);
+        }
+        QCOMPARE(txtVai(dialog)->text(), left);
+    }
+
+    // Modeless and single: Escape closes it leaving all as it was, it
+    // opens again empty; Enter answers for "OK", and table order goes on
+    // from the number and wraps back to it.
+    void gotoWindow() {
+        TestApp app(230);
+        QVERIFY(app.load());
+        app.window->PosStart = "3";
+        app.window->NumRec = 5;
+        FrmGoto* dialog = openGoto(app);
+        QCOMPARE(dialog->windowTitle().trimmed(), QString());
+        QVERIFY(!dialog->isModal());
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QCOMPARE(QApplication::focusWidget(), txtVai(dialog));
+        QTest::keyClicks(txtVai(dialog), "9");
+        QTest::keyClick(txtVai(dialog), Qt::Key_Escape);
+        QTRY_VERIFY(!app.window->loadedFrmGoto());
+        QCOMPARE(app.window->PosStart + app.position(), QString("3"));
+        QCOMPARE(app.window->NumRec, 5);
+        ctl<QAction>(app.window.get(), "MnuStart")->trigger();
+        dialog = app.window->loadedFrmGoto();
+        QCOMPARE(txtVai(dialog)->text(), QString());
+        QTest::keyClicks(txtVai(dialog), "22");
+        ctl<QAction>(app.window.get(), "MnuStart")->trigger();
+        ctl<QAction>(app.window.get(), "MnuSeq")->trigger();
+        QCOMPARE(app.window->loadedFrmGoto(), dialog);
+        QCOMPARE(openWindowsOf("FrmGoto"), 1);
+        app.newCharacter(); // the main window stays usable
+        QCOMPARE(app.position(), QString("N.  6/225"));
+        QTest::keyClicks(txtVai(dialog), "3");
+        QTest::keyClick(txtVai(dialog), Qt::Key_Return);
+        QCOMPARE(app.position(), QString("N.  223/225"));
+        QTRY_VERIFY(!app.window->loadedFrmGoto());
+        for (int shown : {224, 225, 223}) {
+            app.newCharacter();
+            QCOMPARE(app.position(), QString("N.  %1/225").arg(shown));
+        }
+        QVERIFY(app.platform.sleeps.empty() && app.platform.boxes.empty());
+    }
+
+    // The about window: its texts, once, and again after it was closed.
+    void about() {
+        TestApp app;
+        QVERIFY(app.load());
+        ctl<QAction>(app.window.get(), "MnuInfo")->trigger();
+        FrmInfo* about = app.window->loadedFrmInfo();
+        ctl<QAction>(app.window.get(), "MnuInfo")->trigger();
+        QCOMPARE(app.window->loadedFrmInfo(), about);
+        QCOMPARE(openWindowsOf("FrmInfo"), 1);
+        QCOMPARE(about->windowTitle(), QString("Info"));
+        QCOMPARE(FrmInfo::titleText(), QString("Tavorin 4.2\r\n2009\r\n"));
+        QCOMPARE(ctl<QPlainTextEdit>(about, "TxtTitle")->toPlainText(),
+                 QString("Tavorin 4.2\n2009\n"));
+        const QStringList credits = FrmInfo::creditsText().split("\r\n");
+        QCOMPARE(credits.size(), 18);
+        QCOMPARE(credits[0], QString("CREDITS"));
+        QVERIFY(credits[7].endsWith("2007-2008 che "));
+        QVERIFY(credits[15].endsWith("scrivere a "));
+        for (int empty : {4, 6, 9, 11, 14, 17})
+            QVERIFY2(credits[empty].isEmpty(), qPrintable(QString::number(empty + 1)));
+        QCOMPARE(ctl<QPlainTextEdit>(about, "TxtCredits")->toPlainText().split(u'\n'), credits);
+        QCOMPARE(ctl<QLabel>(about, "Label1")->text(),
+                 QString("Software sviluppato da Progetto Tavorin "));
+        about->close();
+        QTRY_VERIFY(!app.window->loadedFrmInfo());
+        ctl<QAction>(app.window.get(), "MnuInfo")->trigger();
+        QCOMPARE(openWindowsOf("FrmInfo"), 1);
     }
 };
 

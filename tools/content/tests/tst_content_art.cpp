@@ -1,4 +1,4 @@
-// Drawing: stroke paths and films, theme icons.
+// Drawing: the stroke-order film and the theme icons.
 #include "Art.h"
 #include "StrokeFilm.h"
 
@@ -28,15 +28,6 @@ class TstContentArt : public QObject {
     Q_OBJECT
 
 private slots:
-    void svgPath() {
-        QPainterPath path;
-        QString error;
-        QVERIFY(parseSvgPath("M 0 0 Q 5 10 10 0 L 4 -5 4 4 Z", &path, &error));
-        QCOMPARE(path.boundingRect(), QRectF(0, -5, 10, 10));
-        for (const char* bad : {"M 0 0 L 10", "M 0 0 A 1 1 0 0 1 5 5", "M 0 0 L 1x 2", ""})
-            QVERIFY2(!parseSvgPath(bad, &path, &error) && !error.isEmpty(), bad);
-    }
-
     // A bar across the top, then a post down the middle: flipped into the
     // picture's coordinates, and drawn stroke after stroke.
     void strokeFilm() {

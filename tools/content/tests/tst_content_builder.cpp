@@ -219,16 +219,6 @@ private slots:
             runBuilder({"--table", m_dir.filePath("absent.tsv"), "--out", m_dir.filePath("x")});
         QVERIFY2(noTable.exitCode > 0 && noTable.err.contains("absent.tsv"),
                  qPrintable(noTable.err));
-        // Stroke data without the entry for 绿 (row 4).
-        QDir strokes(m_dir.filePath("strokes"));
-        QVERIFY(strokes.mkpath("."));
-        for (const char* name : {"ARPHICPL.TXT", "的.json", "我.json", "女.json", "龙.json"})
-            QVERIFY(QFile::copy(QDir(TAVORIN_HANZI_DATA_DIR).filePath(QString::fromUtf8(name)),
-                                strokes.filePath(QString::fromUtf8(name))));
-        const Run noStrokes = runBuilder(
-            {"--table", kSample, "--out", m_dir.filePath("y"), "--stroke-data", strokes.path()});
-        QVERIFY2(noStrokes.exitCode > 0 && noStrokes.err.contains("no entry for 绿"),
-                 qPrintable(noStrokes.err));
         QProcessEnvironment noTools = QProcessEnvironment::systemEnvironment();
         noTools.insert("PATH", m_dir.filePath("empty-path"));
         const Run run = runBuilder({"--table", kSample, "--out", m_dir.filePath("z")}, noTools);

@@ -34,12 +34,6 @@ private slots:
             QVERIFY2(!isValidPinyin(QString::fromUtf8(bad)), bad);
     }
 
-    void speech() {
-        QCOMPARE(speechText("wo", 3), QString("wo3"));
-        QCOMPARE(speechText(QString::fromUtf8("nüe"), 4), QString("nve4"));
-        QCOMPARE(speechText("ju", 5), QString("ju5"));
-    }
-
     void readsColumnsByName() {
         // Columns in another order, with one extra column.
         QList<CharacterRow> rows;
