@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QImageReader>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -71,19 +70,6 @@ QStringList rebuilt(const QString& folder, const QString& table) {
     return touched;
 }
 
-// What ffprobe says of `file`, and whether ffmpeg decodes it without a word.
-QString probe(const QString& file) {
-    QProcess ffprobe;
-    ffprobe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,width,height",
-                              "-of", "default=noprint_wrappers=1:nokey=1", file});
-    ffprobe.waitForFinished(30000);
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"});
-    ffmpeg.waitForFinished(30000);
-    return QString::fromUtf8(ffprobe.readAllStandardOutput()).simplified() +
-           QString::fromUtf8(ffmpeg.readAllStandardError());
-}
-
 } // namespace
 
 class TstContentBuilder : public QObject {
@@ -108,24 +94,6 @@ private slots:
         QVERIFY2(trackPitch(sounds, 2, &tracks, &error), qPrintable(error));
         for (const PitchTrack& track : std::as_const(tracks))
             m_ma << contourFigures(track);
-    }
-
-    // Every row's picture, sound and film decode, in the program's formats.
-    void everyRowHasItsFiles() {
-        const QDir app(m_app);
-        for (const char* sound : {"de5", "wo3", "nv3", "lv4", "long2"})
-            QCOMPARE(probe(app.filePath(QString("Suoni/%1.MP3").arg(sound))), QString("mp3"));
-        for (int row = 1; row <= 5; ++row) {
-            const QString name = QString("c%1").arg(row, 3, 10, QChar('0'));
-            QImageReader picture(app.filePath("Grafemi/" + name + ".jpg"));
-            QCOMPARE(picture.format(), QByteArray("jpeg"));
-            QCOMPARE(picture.read().size(), QSize(84, 84));
-            QCOMPARE(probe(app.filePath("Filmati/" + name + ".wmv")), QString("wmv2 180 150"));
-        }
-        for (const char* art :
-             {"Grafica/Temi/Comix/Sound.gif", "Grafica/Frames/DF_13.gif", "Grafica/dragon.gif",
-              "Grafica/DragonPoster.jpg", "LICENSES/ARPHICPL.TXT"})
-            QVERIFY2(QFile::exists(app.filePath(art)), art);
     }
 
     // Measured as the builder measures them, each tone does what a learner

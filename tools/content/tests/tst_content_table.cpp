@@ -34,20 +34,6 @@ private slots:
             QVERIFY2(!isValidPinyin(QString::fromUtf8(bad)), bad);
     }
 
-    void readsColumnsByName() {
-        // Columns in another order, with one extra column.
-        QList<CharacterRow> rows;
-        QCOMPARE(read("film\tpicture\tsound\tn\textra\tchar\tsyllable\ttone\tmeaning\tnotes",
-                      "f1\tp1\tlv3\t7\tx\t吕\tlü\t3\tcognome\tHSK 6", &rows),
-                 QString());
-        QCOMPARE(rows.size(), 1);
-        const CharacterRow& r = rows.first();
-        QCOMPARE(
-            QStringList({QString::number(r.n), r.character, r.syllable, QString::number(r.tone),
-                         r.meaning, r.notes, r.picture, r.sound, r.film}),
-            QStringList({"7", "吕", "lü", "3", "cognome", "HSK 6", "p1", "lv3", "f1"}));
-    }
-
     // Each bad row is refused, naming its line.
     void rejectsBadRows_data() {
         QTest::addColumn<QByteArray>("row");
@@ -74,13 +60,10 @@ private slots:
         QVERIFY2(error.contains(message) && error.contains(":3:"), qPrintable(error));
     }
 
-    void rejectsMissingColumnAndFile() {
+    void rejectsMissingColumn() {
         QList<CharacterRow> rows;
         QVERIFY(read("n\tchar\tsyllable\ttone\tmeaning\tnotes\tpicture\tsound", "", &rows)
                     .contains("\"film\""));
-        QString error;
-        QVERIFY(!readCharacterTable(m_dir.filePath("absent.tsv"), &rows, &error));
-        QVERIFY2(error.contains("absent.tsv"), qPrintable(error));
     }
 
     // The demo table that the builder turns into the shipped folder: the
