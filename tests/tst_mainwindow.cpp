@@ -48,8 +48,7 @@ private slots:
     // none), and the run state. The hidden solution boxes are bound to the
     // last row, where start-up leaves the cursor.
     void startup() {
-        TestApp app(300);
-        QVERIFY(app.load());
+        LoadedApp app(300);
         FrmMain& w = *app.window;
         w.show();
         QString controls;
@@ -219,8 +218,7 @@ private slots:
     // Exit from button, menu or window closes every window once, never asks.
     void shutdown() {
         for (const bool button : {true, false}) {
-            TestApp app;
-            QVERIFY(app.load());
+            LoadedApp app;
             app.window->show();
             app.ui().MnuInfo->trigger();
             app.ui().MnuSeq->trigger(); // opens the go-to dialog
@@ -234,30 +232,6 @@ private slots:
             QCOMPARE(app.platform.ends, 1);
             QVERIFY(app.platform.boxes.empty());
         }
-    }
-
-    // Menu shortcuts win over the text boxes (Ctrl+C clears rather than
-    // copies); buttons answer to their keys only while enabled.
-    void keyboard() {
-        TestApp app;
-        QVERIFY(app.load());
-        FrmMain& w = *app.window;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        Ui::FrmMain& ui = app.ui();
-        app.useTableOrder();
-        for (const Qt::Key key : {Qt::Key_R, Qt::Key_Escape})
-            QTest::keyClick(&w, key, key == Qt::Key_R ? Qt::AltModifier : Qt::NoModifier);
-        QVERIFY(ui.TxtSolSill->isHidden() && ui.MnuCanc->isEnabled());
-        QTest::keyClick(&w, Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(app.position(), QString("N.  1/225")); // a mnemonic animates the click
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QVERIFY(app.position().isEmpty() && !ui.CmdCanc->isEnabled());
-        QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-        ui.TxtImmSill->setFocus();
-        QTest::keyClick(ui.TxtImmSill, Qt::Key_C, Qt::ControlModifier);
-        QVERIFY(app.position().isEmpty() && !ui.MnuCanc->isEnabled());
-        QVERIFY(app.platform.boxes.empty());
     }
 };
 

@@ -64,8 +64,7 @@ private slots:
         QFETCH(bool, levelTwo);
         QFETCH(float, r);
         QFETCH(int, record);
-        TestApp app(460);
-        QVERIFY(app.load());
+        LoadedApp app(460);
         FrmMain& w = *app.window;
         w.show();
         if (levelTwo)
@@ -103,8 +102,7 @@ private slots:
     void tableOrderWrapsToStart() {
         QFETCH(QString, posStart);
         QFETCH(int, wrapsTo);
-        TestApp app(230);
-        QVERIFY(app.load());
+        LoadedApp app(230);
         app.useTableOrder();
         app.window->PosStart = posStart;
         for (int n = 1; n <= 225; ++n) {
@@ -120,8 +118,7 @@ private slots:
     // A level change applies from the next character on; a table shorter
     // than the level is drawn and wrapped within the table.
     void levels() {
-        TestApp app(460);
-        QVERIFY(app.load());
+        LoadedApp app(460);
         Ui::FrmMain& ui = app.ui();
         app.useTableOrder();
         ui.MnuLev2->trigger();
@@ -141,8 +138,7 @@ private slots:
         app.newCharacter();
         QCOMPARE(app.position(), QString("N.  8/225"));
 
-        TestApp small(30);
-        QVERIFY(small.load());
+        LoadedApp small(30);
         small.ui().MnuLev2->trigger();
         small.platform.randoms = {0.999f};
         small.newCharacter();
@@ -194,8 +190,7 @@ private slots:
         auto rows = Fixture::sampleRows(3);
         rows[1].syllable = syllable;
         rows[1].tone = tone;
-        TestApp app(rows);
-        QVERIFY(app.load());
+        LoadedApp app(rows);
         app.window->show();
         Ui::FrmMain& ui = app.ui();
         app.useTableOrder();
@@ -232,8 +227,7 @@ private slots:
     void toneCheck() {
         QFETCH(QString, typed);
         QFETCH(bool, refused);
-        TestApp app;
-        QVERIFY(app.load());
+        LoadedApp app;
         app.window->show();
         app.newCharacter();
         QComboBox* tone = app.ui().TxtImmTn;
@@ -352,8 +346,7 @@ private slots:
     }
 
     void poster() {
-        TestApp app;
-        QVERIFY(app.load());
+        LoadedApp app;
         QAction* entry = app.ui().MnuSfd;
         entry->trigger();
         QVERIFY(entry->isChecked());
@@ -394,8 +387,7 @@ private slots:
         QFETCH(bool, levelTwo);
         QFETCH(QString, typed);
         QFETCH(int, record);
-        TestApp app(rows);
-        QVERIFY(app.load());
+        LoadedApp app(rows);
         if (levelTwo)
             app.ui().MnuLev2->trigger();
         app.window->PosStart = "3";
@@ -440,8 +432,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(int, messages);
         QFETCH(QString, left);
-        TestApp app;
-        QVERIFY(app.load());
+        LoadedApp app;
         FrmGoto* dialog = openGoto(app);
         QTest::keyClicks(txtVai(dialog), keys);
         QCOMPARE(app.platform.texts(), QStringList(messages, NumbersOnly));
@@ -451,47 +442,9 @@ private slots:
         QCOMPARE(txtVai(dialog)->text(), left);
     }
 
-    // Modeless and single: Escape closes it leaving all as it was, it opens
-    // again empty; Enter answers for "OK", and table order goes on from the
-    // number and wraps back to it.
-    void gotoWindow() {
-        TestApp app(230);
-        QVERIFY(app.load());
-        app.window->PosStart = "3";
-        app.window->NumRec = 5;
-        FrmGoto* dialog = openGoto(app);
-        QVERIFY(!dialog->isModal() && dialog->windowTitle().trimmed().isEmpty());
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        QCOMPARE(QApplication::focusWidget(), txtVai(dialog));
-        QTest::keyClicks(txtVai(dialog), "9");
-        QTest::keyClick(txtVai(dialog), Qt::Key_Escape);
-        QTRY_VERIFY(!app.window->loadedFrmGoto());
-        QCOMPARE(app.window->PosStart + QString::number(app.window->NumRec) + app.position(),
-                 QString("35"));
-        ctl<QAction>(app.window.get(), "MnuStart")->trigger();
-        dialog = app.window->loadedFrmGoto();
-        QCOMPARE(txtVai(dialog)->text(), QString());
-        QTest::keyClicks(txtVai(dialog), "22");
-        ctl<QAction>(app.window.get(), "MnuStart")->trigger();
-        ctl<QAction>(app.window.get(), "MnuSeq")->trigger();
-        QCOMPARE(app.window->loadedFrmGoto(), dialog);
-        QCOMPARE(openWindowsOf("FrmGoto"), 1);
-        app.newCharacter(); // the main window stays usable
-        QCOMPARE(app.position(), QString("N.  6/225"));
-        QTest::keyClicks(txtVai(dialog), "3");
-        QTest::keyClick(txtVai(dialog), Qt::Key_Return);
-        QTRY_VERIFY(!app.window->loadedFrmGoto());
-        for (int shown : {223, 224, 225, 223}) {
-            QCOMPARE(app.position(), QString("N.  %1/225").arg(shown));
-            app.newCharacter();
-        }
-        QVERIFY(app.platform.sleeps.empty() && app.platform.boxes.empty());
-    }
-
     // The about window: its texts, once, and again after it was closed.
     void about() {
-        TestApp app;
-        QVERIFY(app.load());
+        LoadedApp app;
         for (int twice = 0; twice < 2; ++twice)
             app.ui().MnuInfo->trigger();
         FrmInfo* about = app.window->loadedFrmInfo();
