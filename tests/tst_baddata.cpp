@@ -1,6 +1,6 @@
 // The data folder and the platform layers over it: a session writes nothing
 // there, names are found whatever their letter case and field values cannot
-// lead out of it; and the colour text and the random numbers.
+// lead out of it; and the random numbers.
 #include "fixture/TestApp.h"
 #include "media/FrmPlay.h"
 #include "media/TestMedia.h"
@@ -112,22 +112,18 @@ private slots:
     void resolver_data() {
         QTest::addColumn<QString>("sub");
         QTest::addColumn<QString>("expected"); // relative real path; empty: refused
-        QTest::newRow("any letter case") << "\\grafica\\temi\\squarered\\wizard.GIF"
-                                         << "Grafica/Temi/SquareRed/Wizard.gif";
-        QTest::newRow("forward slashes") << "/Grafemi/g001.jpg"
-                                         << "Grafemi/g001.jpg";
-        QTest::newRow("empty field value") << "\\Grafemi\\.jpg"
-                                           << "Grafemi/.jpg";
-        QTest::newRow("folder is not a file") << "\\Grafemi"
-                                              << "";
-        QTest::newRow("absolute value") << "\\Grafemi\\/etc/passwd"
-                                        << "";
-        QTest::newRow("drive letter") << "\\Grafemi\\C:\\x.jpg"
-                                      << "";
-        QTest::newRow("link out of the folder") << "\\Grafemi\\link.jpg"
-                                                << "";
-        QTest::newRow("no separator after folder") << "x\\Grafemi\\g001.jpg"
-                                                   << "";
+        auto row = [](const char* name, const char* sub, const char* expected) {
+            QTest::newRow(name) << QString(sub) << QString(expected);
+        };
+        row("any letter case", "\\grafica\\temi\\squarered\\wizard.GIF",
+            "Grafica/Temi/SquareRed/Wizard.gif");
+        row("forward slashes", "/Grafemi/g001.jpg", "Grafemi/g001.jpg");
+        row("empty field value", "\\Grafemi\\.jpg", "Grafemi/.jpg");
+        row("folder is not a file", "\\Grafemi", "");
+        row("absolute value", "\\Grafemi\\/etc/passwd", "");
+        row("drive letter", "\\Grafemi\\C:\\x.jpg", "");
+        row("link out of the folder", "\\Grafemi\\link.jpg", "");
+        row("no separator after folder", "x\\Grafemi\\g001.jpg", "");
     }
     void resolver() {
         QFETCH(QString, sub);
@@ -144,22 +140,6 @@ private slots:
         QCOMPARE(fso.resolveFile(dir.path() + sub).value_or(QString()),
                  expected.isEmpty() ? QString() : dir.path() + u'/' + expected);
         QCOMPARE(fso.FileExists(dir.path() + sub), !expected.isEmpty());
-    }
-
-    void colorText() {
-        const std::pair<QString, QColor> cases[] = {{"&H0000CE", QColor(206, 0, 0)},
-                                                    {"&HFF", QColor(255, 0, 0)},
-                                                    {"&HFF0000", QColor(0, 0, 255)},
-                                                    {"&hff00", QColor(0, 255, 0)},
-                                                    {"&H", QColor()},
-                                                    {"&H1000000", QColor()},
-                                                    {"&HXYZ", QColor()},
-                                                    {"FF0000", QColor()},
-                                                    {"&H-1", QColor()},
-                                                    {QString("&hff") + QChar(0), QColor()},
-                                                    {"&H0xff", QColor()}};
-        for (const auto& [text, color] : cases)
-            QCOMPARE(FrmMain::colorFromText(text).value_or(QColor()), color);
     }
 
     void randomStaysBelowOne() {
