@@ -383,8 +383,11 @@ private slots:
             QCOMPARE(app.platform.texts(), QStringList{"Valore fuori intervallo!"});
             QCOMPARE(app.platform.boxes[0].style, 16);
             QVERIFY(!app.platform.boxes[0].title); // the application's title
-            QCOMPARE(app.window->PosStart + QString::number(app.window->NumRec) + app.position(),
-                     QString("30"));
+            QCOMPARE(QString("start %1, next %2, on show [%3]")
+                         .arg(app.window->PosStart)
+                         .arg(app.window->NumRec)
+                         .arg(app.position()),
+                     QString("start 3, next 0, on show []"));
             QVERIFY(dialog->isVisible() && txtVai(dialog)->text().isEmpty());
             QCOMPARE(dialog->focusWidget(), txtVai(dialog));
         } else {
