@@ -1,6 +1,6 @@
 // The data folder and the platform layers over it: a session writes nothing
 // there, names are found whatever their letter case and field values cannot
-// lead out of it; and the random numbers.
+// lead out of it; and the colour text and the random numbers.
 #include "fixture/TestApp.h"
 #include "media/FrmPlay.h"
 #include "media/TestMedia.h"
@@ -59,7 +59,6 @@ private slots:
             sqlite3_close(db);
             QFile file(app.path(database));
             QVERIFY(file.open(QIODevice::ReadOnly) && file.read(20).endsWith("\2\2"));
-            QVERIFY(!QFile::exists(app.path(database + "-wal")));
         }
         if (database.endsWith(".mdb")) {
             QVERIFY(QFile::remove(app.path("DBGrafemi1.sqlite")));
@@ -120,6 +119,7 @@ private slots:
         row("forward slashes", "/Grafemi/g001.jpg", "Grafemi/g001.jpg");
         row("empty field value", "\\Grafemi\\.jpg", "Grafemi/.jpg");
         row("folder is not a file", "\\Grafemi", "");
+        row("parent folder", "\\Grafemi\\..\\Grafemi\\g001.jpg", "");
         row("absolute value", "\\Grafemi\\/etc/passwd", "");
         row("drive letter", "\\Grafemi\\C:\\x.jpg", "");
         row("link out of the folder", "\\Grafemi\\link.jpg", "");
@@ -140,6 +140,17 @@ private slots:
         QCOMPARE(fso.resolveFile(dir.path() + sub).value_or(QString()),
                  expected.isEmpty() ? QString() : dir.path() + u'/' + expected);
         QCOMPARE(fso.FileExists(dir.path() + sub), !expected.isEmpty());
+    }
+
+    // Colour text in blue-green-red order, digits only, at most six.
+    void colorText() {
+        for (const auto& [text, color] : {std::pair<QString, QColor>{"&HFF0000", Qt::blue},
+                                          {"&hff", Qt::red},
+                                          {"&H1000000", {}},
+                                          {"&H-1", {}},
+                                          {"&H0xff", {}},
+                                          {"FF", {}}})
+            QCOMPARE(FrmMain::colorFromText(text).value_or(QColor()), color);
     }
 
     void randomStaysBelowOne() {

@@ -70,6 +70,24 @@ qsizetype bitmapOf(const QByteArray& file, int owner) {
     const quint32 mapRow = qFromLittleEndian<quint32>(file.constData() + owner * Page + 55);
     return rowStart(file, int(mapRow >> 8), int(mapRow & 0xff)) + 5;
 }
+// A data page holding `rows` appended to `file`; for the table defined on
+// page `owner`, marked in its usage map too.
+void appendPage(QByteArray& file, const QList<QByteArray>& rows, int owner = 0) {
+    QByteArray page(Page, '\0');
+    page[0] = page[1] = 0x01;
+    setInt(page, 4, quint32(owner));
+    setInt(page, 0x0c, quint32(rows.size()), 2);
+    int start = Page;
+    for (int i = 0; i < rows.size(); ++i) {
+        start -= int(rows[i].size());
+        setInt(page, 0x0e + 2 * i, quint32(start), 2);
+        std::memcpy(page.data() + start, rows[i].constData(), size_t(rows[i].size()));
+    }
+    if (owner)
+        file[bitmapOf(file, owner) + file.size() / Page / 8] |= char(1 << (file.size() / Page % 8));
+    file += page;
+}
+
 // A page 0 as the engine writes it: the password masked with the creation
 // date, then the whole header masked with the fixed stream.
 QByteArray page0(const char* engine, char version, const QString& password, double date) {
@@ -305,6 +323,24 @@ private slots:
         }
     }
 
+    // 32767 rows are read; one more is refused.
+    void rowCountLimit() {
+        // A row of "Tabella" with ID 7 and every text field NULL: column
+        // count, ID, end of data and seven variable offsets, their count and
+        // the null mask with only the ID present.
+        const QByteArray row =
+            QByteArray::fromHex("08000700000006000600060006000600060006000600070001");
+        QByteArray bytes = m_grafemi;
+        for (int left = MaxRecordCount - 12; left > 0; left -= 150)
+            appendPage(bytes, QList<QByteArray>(std::min(left, 150), row), 23);
+        const QStringList all = read(variant(bytes), "Tabella", {"Suoni", "Tono"});
+        QCOMPARE(all.size(), MaxRecordCount);
+        QCOMPARE(all[11] + " " + all[12], QString("s012|4 ∅|∅"));
+        appendPage(bytes, {row}, 23);
+        QCOMPARE(read(variant(bytes), "Tabella", {"Suoni"}),
+                 QStringList{"Overflow: la tabella \"Tabella\" ha più di 32767 righe."});
+    }
+
     // The smallest set of damaged files that reaches each of the reader's
     // own refusals.
     void damaged() {
@@ -326,6 +362,20 @@ private slots:
             {variant(indexes), Damaged},
             {variant(columns), Damaged},
             {variant(mapPastEnd), Damaged}};
+        // A memo whose two pages point at each other: libmdb would walk them
+        // for ever.
+        QByteArray looping = bytesOf(Fixtures + "jackcess_test2V2000.mdb");
+        const qsizetype memo = looping.indexOf(QByteArray::fromHex("b8020040"), 60 * Page);
+        const int first = int(looping.size() / Page);
+        for (int i = 0; i < 2; ++i) {
+            QByteArray link(4, '\0');
+            setInt(link, 0, quint32(first + 1 - i) << 8);
+            appendPage(looping, {link});
+        }
+        setInt(looping, memo, 100);
+        setInt(looping, memo + 4, quint32(first) << 8);
+        QCOMPARE(read(variant(looping), "MSP_PROJECTS", {"PROJ_PROP_AUTHOR"}),
+                 QStringList{Damaged});
         for (const auto& [path, message] : cases)
             QCOMPARE(read(path, "Tabella", {"Sillaba"}), QStringList{message});
         QCOMPARE(read(Fixtures + "jackcess_emptyJet4.mdb", "MSysObjects", {}),

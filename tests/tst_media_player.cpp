@@ -160,6 +160,15 @@ void TstMediaPlayer::startsOnFirstPress() {
     QVERIFY(!gstreamerLibrary());
     QVERIFY(!gstreamerStarted());
     QCOMPARE(threadCount(), threadsBefore);
+    // Files that are not there are answered at once, and load nothing.
+    showRecord(*quiz, 1);
+    pressSound(*quiz);
+    pressFilm(*quiz);
+    QCOMPARE(platform.shown(),
+             QStringList({"64 - Audio non disponibile", "64 - Video non disponibile"}));
+    QVERIFY(!quiz->loadedFrmPlay() && !gstreamerLibrary());
+    platform.boxes.clear();
+    showRecord(*quiz, 0);
 
     pressSound(*quiz);
     QVERIFY(gstreamerLibrary());

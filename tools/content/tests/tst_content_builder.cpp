@@ -7,8 +7,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -103,32 +101,6 @@ private slots:
             for (int full = 0; full < 4; ++full)
                 QVERIFY2(ma.seconds < m_ma[full].seconds, figures);
         }
-    }
-
-    // The table as the program reads it: seven text columns, rows in order.
-    void databaseHasRowsInOrder() {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "built");
-            db.setDatabaseName(QDir(m_app).filePath("DBGrafemi1.sqlite"));
-            QVERIFY(db.open());
-            QStringList seen;
-            for (QSqlQuery q("SELECT group_concat(name || ' ' || type, ', ') FROM "
-                             "pragma_table_info('Tabella') UNION ALL SELECT \"Nome file grafema\" "
-                             "|| Suoni || Filmati || Significato || Sillaba || Tono || Note FROM "
-                             "Tabella",
-                             db);
-                 q.next();)
-                seen << q.value(0).toString();
-            QCOMPARE(seen,
-                     QStringList({"Nome file grafema TEXT, Suoni TEXT, Filmati TEXT, "
-                                  "Significato TEXT, Sillaba TEXT, Tono TEXT, Note TEXT",
-                                  "c001de5c001particella possessivade5HSK 1 · 8 tratti",
-                                  "c002wo3c002io, mewo3HSK 1 · 7 tratti · es. 我们 (wǒmen) noi",
-                                  "c003nv3c003donnanü3HSK 1 · 3 tratti",
-                                  "c004lv4c004verdelü4HSK 3 · 11 tratti",
-                                  "c005long2c005dragolong2HSK 4 · 5 tratti"}));
-        }
-        QSqlDatabase::removeDatabase("built");
     }
 
     void sameInputSameBytes() {
