@@ -47,7 +47,6 @@ private slots:
     void startup() {
         LoadedApp app(300);
         FrmMain& w = *app.window;
-        w.show();
         QCOMPARE(app.ui().TxtSolSill->text() + app.ui().TxtSolTn->text(), QString("hao3"));
         QCOMPARE(QString("%1 %2 %3 %4")
                      .arg(w.windowTitle())

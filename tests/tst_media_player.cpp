@@ -372,6 +372,7 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
 
     // Closing the window stops the film; the next film loads it afresh.
     QVERIFY(window->close());
+    QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined)); // at once
     QCOMPARE(mediaWindowCount(), 0);
     QVERIFY(!quiz->loadedFrmPlay());
     showRecord(*quiz, 1);
