@@ -1,7 +1,8 @@
 // The real player: GStreamer's playbin in the media module, playing tiny
 // real MP3 and WMV files on a machine that may have no sound card.
+#include "fixture/TestApp.h"
+#include "media/FrmPlay.h"
 #include "media/MediaEngine.h"
-#include "media/MediaWindowHarness.h"
 #include "media/PlaybinPlayer.h"
 #include "media/TestMedia.h"
 
@@ -14,6 +15,38 @@
 #include <dlfcn.h>
 
 namespace {
+
+// The main window over a test folder, in table order so that a record can
+// be chosen by number.
+std::unique_ptr<FrmMain> loadQuizWindow() {
+    auto window = std::make_unique<FrmMain>();
+    if (!window->Form_Load())
+        return nullptr;
+    ctl<QAction>(window.get(), "MnuSeq")->trigger();
+    return window;
+}
+// Shows record `number` (0-based) as the new-character command does.
+void showRecord(FrmMain& window, int number) {
+    window.NumRec = number;
+    window.CmdNewGraf_Click();
+}
+void pressSound(FrmMain& window) {
+    ctl<QToolButton>(&window, "CmdSnd")->click();
+}
+void pressFilm(FrmMain& window) {
+    ctl<QToolButton>(&window, "CmdFlm")->click();
+}
+QWidget* playerSurface(FrmPlay& window) {
+    return ctl(&window, "WMPlayer");
+}
+// Media windows alive, not counting those waiting for deletion.
+int mediaWindowCount() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += qobject_cast<FrmPlay*>(widget) != nullptr;
+    return count;
+}
 
 // GStreamer as this process has it: null while its library is not even
 // loaded.
@@ -29,10 +62,16 @@ bool gstreamerStarted() {
     dlclose(library);
     return started;
 }
+// Threads of this process, but for the toolkit's pooled workers, which its
+// image conversions may start at any time.
 int threadCount() {
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
+    int count = 0;
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        count += name.open(QIODevice::ReadOnly) && !name.readAll().startsWith("Thread (pooled)");
+    }
+    return count;
 }
 
 MediaEngine::Watch watch(MediaPlayer& player) {
@@ -78,7 +117,6 @@ private slots:
     void filmKeepsItsOwnSize_data();
     void filmKeepsItsOwnSize();
     void sameFilmAgainRestartsInSight();
-    void playAfterEndPlaysAgain();
     void unplayableFileThenGoodFile();
     void closeStopsAndUnloads();
     void quizWindowPlaysSoundAndFilm();
@@ -92,17 +130,14 @@ private:
 
 void TstMediaPlayer::initTestCase() {
     QVERIFY(m_dir.isValid());
-    QString error = TestMedia::makeSound(file(QStringLiteral("long.mp3")),
-                                         QStringLiteral("ma1,ma2,ma3,ma4,ma1"));
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    error = TestMedia::makeSound(file(QStringLiteral("short.mp3")), QStringLiteral("ma1"));
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    error = TestMedia::makeFilm(file(QStringLiteral("film.wmv")), QSize(180, 150), 2.0);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    error = TestMedia::makeFilm(file(QStringLiteral("small.wmv")), QSize(120, 90), 0.5);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    error = TestMedia::makeFilm(file(QStringLiteral("large.wmv")), QSize(360, 200), 0.5);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    for (const QString& error :
+         {TestMedia::makeSound(file(QStringLiteral("long.mp3")),
+                               QStringLiteral("ma1,ma2,ma3,ma4,ma1")),
+          TestMedia::makeSound(file(QStringLiteral("short.mp3")), QStringLiteral("ma1")),
+          TestMedia::makeFilm(file(QStringLiteral("film.wmv")), QSize(180, 150), 2.0),
+          TestMedia::makeFilm(file(QStringLiteral("small.wmv")), QSize(120, 90), 0.5),
+          TestMedia::makeFilm(file(QStringLiteral("large.wmv")), QSize(360, 200), 0.5)})
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     QFile broken(file(QStringLiteral("broken.MP3")));
     QVERIFY(broken.open(QIODevice::WriteOnly));
     for (int i = 0; i < 4096; ++i)
@@ -125,6 +160,15 @@ void TstMediaPlayer::startsOnFirstPress() {
     QVERIFY(!gstreamerLibrary());
     QVERIFY(!gstreamerStarted());
     QCOMPARE(threadCount(), threadsBefore);
+    // Files that are not there are answered at once, and load nothing.
+    showRecord(*quiz, 1);
+    pressSound(*quiz);
+    pressFilm(*quiz);
+    QCOMPARE(platform.shown(),
+             QStringList({"64 - Audio non disponibile", "64 - Video non disponibile"}));
+    QVERIFY(!quiz->loadedFrmPlay() && !gstreamerLibrary());
+    platform.boxes.clear();
+    showRecord(*quiz, 0);
 
     pressSound(*quiz);
     QVERIFY(gstreamerLibrary());
@@ -228,17 +272,6 @@ void TstMediaPlayer::sameFilmAgainRestartsInSight() {
     VERIFY_NO_PLAYER_ERROR(rig.player);
 }
 
-void TstMediaPlayer::playAfterEndPlaysAgain() {
-    Rig rig;
-    rig.player.setURL(file(QStringLiteral("short.mp3")));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsStopped), 8000);
-    rig.player.play();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().audioBuffers > 3, 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsStopped), 8000);
-    VERIFY_NO_PLAYER_ERROR(rig.player);
-}
-
 void TstMediaPlayer::unplayableFileThenGoodFile() {
     Rig rig;
     rig.player.setURL(file(QStringLiteral("broken.MP3")));
@@ -254,6 +287,10 @@ void TstMediaPlayer::unplayableFileThenGoodFile() {
     VERIFY_NO_PLAYER_ERROR(rig.player);
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsStopped), 8000);
     QVERIFY(rig.now().audioBuffers > 3);
+    // Played to its end, it plays again from its start.
+    rig.player.play();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.now().audioBuffers > 3, 3000);
     VERIFY_NO_PLAYER_ERROR(rig.player);
 }
 
@@ -280,6 +317,7 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     // Names in another letter case than the program writes them.
     QVERIFY(QFile::copy(file(QStringLiteral("long.mp3")), app.filePath("Suoni/s001.mp3")));
     QVERIFY(QFile::copy(file(QStringLiteral("film.wmv")), app.filePath("Filmati/F001.WMV")));
+    QVERIFY(QFile::copy(file(QStringLiteral("small.wmv")), app.filePath("Filmati/f002.wmv")));
     RecordingPlatform platform(app.path());
     std::unique_ptr<FrmMain> quiz = loadQuizWindow();
     QVERIFY(quiz);
@@ -299,6 +337,9 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     QCOMPARE(quiz->loadedFrmPlay(), window);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("significato 1"));
+    QVERIFY(!window->parentWidget() && !window->isModal());
+    // Beside the quiz, not over its sound and film buttons.
+    QVERIFY(!window->frameGeometry().intersects(quiz->frameGeometry()));
     QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > 300, 5000);
     // A click on the picture pauses the film where it is, a second resumes it.
@@ -309,6 +350,10 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
     const qint64 held = watch(player).positionMs;
     QTest::qWait(400);
     QCOMPARE(watch(player).positionMs, held);
+    // A press dragged off the picture and released there is no click.
+    QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(90, 75));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(400, 75));
+    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(90, 75));
     QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > held + 100, 3000);
     QVERIFY(watch(player).picture->isVisible());
@@ -327,10 +372,13 @@ void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
 
     // Closing the window stops the film; the next film loads it afresh.
     QVERIFY(window->close());
+    QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined)); // at once
     QCOMPARE(mediaWindowCount(), 0);
     QVERIFY(!quiz->loadedFrmPlay());
+    showRecord(*quiz, 1);
     pressFilm(*quiz);
     QVERIFY(quiz->loadedFrmPlay());
+    QCOMPARE(quiz->loadedFrmPlay()->windowTitle(), QStringLiteral("significato 2"));
     QTRY_VERIFY_WITH_TIMEOUT(watch(quiz->loadedFrmPlay()->WMPlayer()).frames > 2, 5000);
     QVERIFY(platform.boxes.empty());
 

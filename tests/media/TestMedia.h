@@ -6,11 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-// Makes tiny real media files for the tests: a spoken syllable with
-// espeak-ng turned into MP3 by ffmpeg, and a test-pattern film in WMV
-// (ASF with WMV2 video), the formats the program's data uses. Each
-// returns an empty text on success, otherwise what went wrong. Paths must
-// hold no blanks.
+// Tiny real media files in the formats of the program's data: a syllable
+// spoken by espeak-ng as MP3, a test-pattern film as WMV (ASF with WMV2).
+// Each returns an empty text on success, otherwise what went wrong. Paths
+// must hold no blanks.
 namespace TestMedia {
 
 inline QString run(const QString& program, const QString& arguments) {
@@ -25,29 +24,26 @@ inline QString run(const QString& program, const QString& arguments) {
     return {};
 }
 
-// `words` spoken in pinyin, as MP3; syllables apart by commas, not blanks.
+// `words` in pinyin, syllables apart by commas, not blanks.
 inline QString makeSound(const QString& path, const QString& words) {
     const QString wav = path + QStringLiteral(".wav");
-    QString error = run(QStringLiteral("espeak-ng"),
-                        QStringLiteral("-v cmn-latn-pinyin -w %1 %2").arg(wav, words));
+    QString error = run("espeak-ng", QStringLiteral("-v cmn-latn-pinyin -w %1 %2").arg(wav, words));
     if (error.isEmpty())
-        error = run(QStringLiteral("ffmpeg"),
-                    QStringLiteral("-hide_banner -loglevel error -y -i %1 -c:a libmp3lame "
-                                   "-b:a 32k -f mp3 %2")
-                        .arg(wav, path));
+        error = run("ffmpeg", QStringLiteral("-loglevel error -y -i %1 -c:a libmp3lame -b:a 32k "
+                                             "-f mp3 %2")
+                                  .arg(wav, path));
     QFile::remove(wav);
     return error;
 }
 
-// A moving test pattern of `size` lasting `seconds`, as WMV.
+// A moving test pattern of `size` lasting `seconds`.
 inline QString makeFilm(const QString& path, QSize size, double seconds) {
-    return run(QStringLiteral("ffmpeg"),
-               QStringLiteral("-hide_banner -loglevel error -y -f lavfi -i "
-                              "testsrc=size=%1x%2:rate=10 -t %3 -c:v wmv2 -f asf %4")
-                   .arg(size.width())
-                   .arg(size.height())
-                   .arg(seconds)
-                   .arg(path));
+    return run("ffmpeg", QStringLiteral("-loglevel error -y -f lavfi -i testsrc=size=%1x%2:rate=10 "
+                                        "-t %3 -c:v wmv2 -f asf %4")
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(seconds)
+                             .arg(path));
 }
 
 } // namespace TestMedia
