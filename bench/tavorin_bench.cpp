@@ -103,7 +103,7 @@ struct Window {
         frm = std::make_unique<FrmMain>();
         if (!frm->Form_Load())
             throw std::runtime_error("start-up failed: " +
-                                     platform.texts().join(u' ').toStdString());
+                                     platform.shown().join(u' ').toStdString());
         frm->show();
         settle();
     }

@@ -102,7 +102,7 @@ private slots:
         char buffer[4096];
         const ssize_t got = ::read(watch, buffer, sizeof buffer);
         QVERIFY2(got <= 0, reinterpret_cast<const inotify_event*>(buffer)->name);
-        QVERIFY2(app.platform.boxes.empty(), qPrintable(app.platform.texts().join(u'\n')));
+        QVERIFY2(app.platform.boxes.empty(), qPrintable(app.platform.shown().join(u'\n')));
     }
 
     void resolver_data() {

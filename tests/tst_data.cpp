@@ -127,6 +127,22 @@ class TestData : public QObject {
         return written(m_temp.filePath(QString("v%1.mdb").arg(++m_variants)), bytes);
     }
 
+    // test2V2000's one-page memo moved to a chain of pages appended to the
+    // file, one part on each, the last pointing nowhere or back to the first.
+    QString memoOver(const QList<QByteArray>& parts, qint64 length, bool loop = false) {
+        QByteArray bytes = bytesOf(Fixtures + "jackcess_test2V2000.mdb");
+        const qsizetype memo = bytes.indexOf(QByteArray::fromHex("b8020040"), 60 * Page);
+        const int first = int(bytes.size() / Page);
+        for (int i = 0; i < parts.size(); ++i) {
+            QByteArray link(4, '\0');
+            setInt(link, 0, quint32(i + 1 < parts.size() ? first + i + 1 : loop * first) << 8);
+            appendPage(bytes, {link + parts[i]});
+        }
+        setInt(bytes, memo, quint32(length));
+        setInt(bytes, memo + 4, quint32(first) << 8);
+        return read(variant(bytes), "MSP_PROJECTS", {"PROJ_PROP_AUTHOR"}).value(0);
+    }
+
 private slots:
     void initTestCase() {
         m_grafemi = bytesOf(Fixtures + "DBGrafemi1.mdb");
@@ -183,28 +199,32 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes"); // "rows:N in T": SQLite rows
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("number");
         const QString absent = "Il file non esiste (né la sua copia \"DBGrafemi1.sqlite\").";
         const QString notSqlite = "Il file non è un database riconosciuto.";
         const QByteArray text = QByteArray("ID;Nome\n1;g001\n").repeated(300);
         const QString format = "Formato di database non riconosciuto: il file ";
         const QString sqlite = "DBGrafemi1.sqlite", mdb = "DBGrafemi1.mdb";
         auto row = [](const char* name, const QString& file, const QByteArray& bytes,
-                      const QString& message) { QTest::newRow(name) << file << bytes << message; };
-        row("no file", mdb, {}, absent);
-        row("sqlite empty", sqlite, "", notSqlite);
-        row("sqlite cut", sqlite, QByteArray("SQLite format 3\0", 16) + "\x10\0\1\1", notSqlite);
-        row("sqlite other table", sqlite, "rows:2 in Altra", "Tabella \"Tabella\" non trovata.");
+                      const QString& message,
+                      int number) { QTest::newRow(name) << file << bytes << message << number; };
+        row("no file", mdb, {}, absent, 53);
+        row("sqlite empty", sqlite, "", notSqlite, 3343);
+        row("sqlite cut", sqlite, QByteArray("SQLite format 3\0", 16) + "\x10\0\1\1", notSqlite,
+            3343);
+        row("sqlite other table", sqlite, "rows:2 in Altra", "Tabella \"Tabella\" non trovata.",
+            3078);
         row("sqlite missing field", sqlite, "no tone",
-            "Campo \"Tono\" non trovato nella tabella \"Tabella\".");
+            "Campo \"Tono\" non trovato nella tabella \"Tabella\".", 3265);
         row("sqlite too many rows", sqlite, "rows:32768 in Tabella",
-            "La tabella \"Tabella\" ha più di 32767 righe.");
-        row("mdb empty", mdb, "", "Il file è vuoto: non è un database di Access.");
-        row("mdb cut", mdb, m_grafemi.left(24), format + "è troncato.");
+            "La tabella \"Tabella\" ha più di 32767 righe.", 6);
+        row("mdb empty", mdb, "", "Il file è vuoto: non è un database di Access.", 3343);
+        row("mdb cut", mdb, m_grafemi.left(24), format + "è troncato.", 3343);
         row("mdb of another program", mdb, bytesOf(Fixtures + "jackcess_emptyJet4.mdb"),
-            "Tabella \"Tabella\" non trovata.");
+            "Tabella \"Tabella\" non trovata.", 3078);
         row("mdb with another password", mdb,
             bytesOf(Fixtures + "mdbreader_password_V2000_with-password.mdb"),
-            "Password non valida.");
+            "Password non valida.", 3031);
     }
     void refused() {
         QFETCH(QString, file);
@@ -228,6 +248,14 @@ private slots:
         }
         QCOMPARE(rowsOr([&] { return openTable(dir.path()), std::vector<Row>(); }),
                  QStringList{"Impossibile aprire il database:\n" + path + "\n\n" + message});
+        QFETCH(int, number);
+        int thrown = 0;
+        try {
+            openTable(dir.path());
+        } catch (const PlatformError& error) {
+            thrown = error.number();
+        }
+        QCOMPARE(thrown, number);
     }
 
     // Page 0 of an Access file: each way it may not be a Jet 4 database,
@@ -305,6 +333,11 @@ private slots:
                       "g011|s011|f011|città|cheng|2|城 (chéng)",
                       "g012|s012|f012|più, ancora di più|geng|4|更 (gèng)"}));
         QCOMPARE(bytesOf(path), m_grafemi);
+        // Each reading lets go of every file it opened.
+        const uint handles = QDir("/proc/self/fd").count();
+        for (int i = 0; i < 20; ++i)
+            read(path, "Tabella", {"Tono"});
+        QCOMPARE(QDir("/proc/self/fd").count(), handles);
         // Row 1's "Note" made a present value of length zero.
         QByteArray bytes = m_grafemi;
         bytes.replace(32 * Page - 17, 2, bytes.mid(32 * Page - 19, 2));
@@ -321,6 +354,18 @@ private slots:
             setInt(bytes, rowStart(bytes, page, 0) + 2, 99);
             QCOMPARE(read(variant(bytes), table, {"ID"}).join(u' '), QString(ids));
         }
+    }
+
+    // A memo longer than libmdb's own buffer (16 KiB) comes whole.
+    void longMemo() {
+        QString text;
+        for (int i = 0; i < 9000; ++i)
+            text += QChar(char16_t(0x4e00 + i % 500));
+        const QByteArray stored(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        QList<QByteArray> parts;
+        for (int at = 0; at < stored.size(); at += 4000)
+            parts << stored.mid(at, 4000);
+        QCOMPARE(memoOver(parts, stored.size()), text);
     }
 
     // 32767 rows are read; one more is refused.
@@ -364,18 +409,7 @@ private slots:
             {variant(mapPastEnd), Damaged}};
         // A memo whose two pages point at each other: libmdb would walk them
         // for ever.
-        QByteArray looping = bytesOf(Fixtures + "jackcess_test2V2000.mdb");
-        const qsizetype memo = looping.indexOf(QByteArray::fromHex("b8020040"), 60 * Page);
-        const int first = int(looping.size() / Page);
-        for (int i = 0; i < 2; ++i) {
-            QByteArray link(4, '\0');
-            setInt(link, 0, quint32(first + 1 - i) << 8);
-            appendPage(looping, {link});
-        }
-        setInt(looping, memo, 100);
-        setInt(looping, memo + 4, quint32(first) << 8);
-        QCOMPARE(read(variant(looping), "MSP_PROJECTS", {"PROJ_PROP_AUTHOR"}),
-                 QStringList{Damaged});
+        QCOMPARE(memoOver({"", ""}, 100, true), Damaged);
         for (const auto& [path, message] : cases)
             QCOMPARE(read(path, "Tabella", {"Sillaba"}), QStringList{message});
         QCOMPARE(read(Fixtures + "jackcess_emptyJet4.mdb", "MSysObjects", {}),

@@ -128,7 +128,7 @@ private slots:
         // Nothing else takes the colour.
         QCOMPARE(ui.LblFirma->palette().color(QPalette::WindowText), QColor(0, 0, 0));
         QCOMPARE(ui.TxtNote->palette().color(QPalette::Active, QPalette::Text), QColor(0, 0, 255));
-        QCOMPARE(app.platform.texts(), QStringList());
+        QVERIFY(app.platform.boxes.empty());
     }
 
     // "Sequenziale" opens the go-to dialog and draws nothing; "Casuale" draws
@@ -158,8 +158,8 @@ private slots:
         QCOMPARE(state(), QString("010"));
         QCOMPARE(app.position(), QString("N.  57/225")); // 0.25 × 225
         QCOMPARE(app.platform.sleeps.size(), size_t(13));
-        QCOMPARE(app.platform.texts(),
-                 QStringList{"Immagine non trovata:\n\\Grafica\\Temi\\SquareRed\\Wizard.gif"});
+        QCOMPARE(app.platform.shown(),
+                 QStringList{"16 - Immagine non trovata:\n\\Grafica\\Temi\\SquareRed\\Wizard.gif"});
         QCOMPARE(iconColour(ui.CmdNewGraf), pictureColour(0, 1)); // kept
         Fixture::writeGif(app.path("Grafica/Temi/SquareRed/Wizard.gif"), Qt::yellow);
         ui.MnuRnd->trigger(); // already on: drawn again, its picture loaded again

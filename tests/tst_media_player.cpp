@@ -5,10 +5,11 @@
 #include "media/MediaEngine.h"
 #include "media/PlaybinPlayer.h"
 #include "media/TestMedia.h"
+#include "ui_FrmMain.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,49 +17,27 @@
 
 namespace {
 
-// The main window over a test folder, in table order so that a record can
-// be chosen by number.
-std::unique_ptr<FrmMain> loadQuizWindow() {
-    auto window = std::make_unique<FrmMain>();
-    if (!window->Form_Load())
-        return nullptr;
-    ctl<QAction>(window.get(), "MnuSeq")->trigger();
-    return window;
-}
-// Shows record `number` (0-based) as the new-character command does.
-void showRecord(FrmMain& window, int number) {
-    window.NumRec = number;
-    window.CmdNewGraf_Click();
-}
-void pressSound(FrmMain& window) {
-    ctl<QToolButton>(&window, "CmdSnd")->click();
-}
-void pressFilm(FrmMain& window) {
-    ctl<QToolButton>(&window, "CmdFlm")->click();
-}
-QWidget* playerSurface(FrmPlay& window) {
-    return ctl(&window, "WMPlayer");
-}
-// Media windows alive, not counting those waiting for deletion.
-int mediaWindowCount() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        count += qobject_cast<FrmPlay*>(widget) != nullptr;
-    return count;
-}
-
-// GStreamer as this process has it: null while its library is not even
-// loaded.
-void* gstreamerLibrary() {
-    return dlopen("libgstreamer-1.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-}
-bool gstreamerStarted() {
-    void* library = gstreamerLibrary();
+// A started quiz in table order whose record 1 has the sound and film
+// given (names in another letter case than the program writes them).
+struct Quiz : LoadedApp {
+    Quiz(const QString& sound, const QString& film) : LoadedApp(3) {
+        QDir(dir.path()).mkpath("Suoni"), QDir(dir.path()).mkpath("Filmati");
+        QFile::copy(sound, path("Suoni/s001.mp3")), QFile::copy(film, path("Filmati/F001.WMV"));
+        useTableOrder(), window->show(), show(0);
+    }
+    void show(int record) { window->NumRec = record, window->CmdNewGraf_Click(); }
+    void pressSound() { ui().CmdSnd->click(); }
+    void pressFilm() { ui().CmdFlm->click(); }
+    MediaPlayer& player() { return window->loadedFrmPlay()->WMPlayer(); }
+};
+// GStreamer in this process: -1 while its library is not even loaded, else
+// whether it has been started.
+int gstreamer() {
+    void* library = dlopen("libgstreamer-1.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
     if (!library)
-        return false;
+        return -1;
     auto isInitialized = reinterpret_cast<int (*)()>(dlsym(library, "gst_is_initialized"));
-    const bool started = isInitialized && isInitialized();
+    const int started = isInitialized && isInitialized();
     dlclose(library);
     return started;
 }
@@ -83,10 +62,7 @@ MediaEngine::Watch watch(MediaPlayer& player) {
 
 // A player on a shown surface of the control's size.
 struct Rig {
-    Rig() {
-        surface.resize(180, 150);
-        surface.show();
-    }
+    Rig() { surface.resize(180, 150), surface.show(); }
     MediaEngine::Watch now() { return watch(player); }
     QWidget surface;
     PlaybinPlayer player{&surface};
@@ -107,310 +83,249 @@ int colourCount(const QImage& image) {
 class TstMediaPlayer : public QObject {
     Q_OBJECT
 
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+
 private slots:
-    void initTestCase();
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        for (const QString& error : {TestMedia::makeSound(file("long.mp3"), "ma1,ma2,ma3,ma4,ma1"),
+                                     TestMedia::makeSound(file("short.mp3"), "ma1"),
+                                     TestMedia::makeFilm(file("film.wmv"), QSize(180, 150), 2.0),
+                                     TestMedia::makeFilm(file("small.wmv"), QSize(120, 90), 0.5),
+                                     TestMedia::makeFilm(file("large.wmv"), QSize(360, 200), 0.5)})
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        QFile broken(file("broken.MP3"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 4096; ++i)
+            broken.putChar(char((i * 7919) % 251));
+    }
 
     // First: nothing of GStreamer may be in the process before it.
-    void startsOnFirstPress();
-    void playsPausesResumesAndEnds_data();
-    void playsPausesResumesAndEnds();
-    void filmKeepsItsOwnSize_data();
-    void filmKeepsItsOwnSize();
-    void sameFilmAgainRestartsInSight();
-    void unplayableFileThenGoodFile();
-    void closeStopsAndUnloads();
-    void quizWindowPlaysSoundAndFilm();
-    void missingModuleIsReported();
-
-private:
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-
-    QTemporaryDir m_dir;
-};
-
-void TstMediaPlayer::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    for (const QString& error :
-         {TestMedia::makeSound(file(QStringLiteral("long.mp3")),
-                               QStringLiteral("ma1,ma2,ma3,ma4,ma1")),
-          TestMedia::makeSound(file(QStringLiteral("short.mp3")), QStringLiteral("ma1")),
-          TestMedia::makeFilm(file(QStringLiteral("film.wmv")), QSize(180, 150), 2.0),
-          TestMedia::makeFilm(file(QStringLiteral("small.wmv")), QSize(120, 90), 0.5),
-          TestMedia::makeFilm(file(QStringLiteral("large.wmv")), QSize(360, 200), 0.5)})
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    QFile broken(file(QStringLiteral("broken.MP3")));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    for (int i = 0; i < 4096; ++i)
-        broken.putChar(char((i * 7919) % 251));
-}
-
-void TstMediaPlayer::startsOnFirstPress() {
-    QTemporaryDir app;
-    Fixture::writeAppFolder(app.path(), Fixture::sampleRows(2));
-    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Suoni")));
-    QVERIFY(QFile::copy(file(QStringLiteral("short.mp3")), app.filePath("Suoni/s001.MP3")));
-    RecordingPlatform platform(app.path());
-    const int threadsBefore = threadCount();
-    std::unique_ptr<FrmMain> quiz = loadQuizWindow();
-    QVERIFY(quiz);
-    quiz->show();
-    showRecord(*quiz, 0);
-    QCoreApplication::processEvents();
-    // Start-up and a character on show: no GStreamer, no thread of the player.
-    QVERIFY(!gstreamerLibrary());
-    QVERIFY(!gstreamerStarted());
-    QCOMPARE(threadCount(), threadsBefore);
-    // Files that are not there are answered at once, and load nothing.
-    showRecord(*quiz, 1);
-    pressSound(*quiz);
-    pressFilm(*quiz);
-    QCOMPARE(platform.shown(),
-             QStringList({"64 - Audio non disponibile", "64 - Video non disponibile"}));
-    QVERIFY(!quiz->loadedFrmPlay() && !gstreamerLibrary());
-    platform.boxes.clear();
-    showRecord(*quiz, 0);
-
-    pressSound(*quiz);
-    QVERIFY(gstreamerLibrary());
-    QTRY_VERIFY_WITH_TIMEOUT(gstreamerStarted(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(quiz->loadedFrmPlay()->WMPlayer().playState(),
-                              int(MediaPlayer::wmppsPlaying), 10000);
-    QVERIFY(platform.boxes.empty());
-}
-
-void TstMediaPlayer::playsPausesResumesAndEnds_data() {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("sound") << "long.mp3";
-    QTest::newRow("film") << "film.wmv";
-}
-
-// loaded → playing → position advances → pause holds it → resume → end.
-void TstMediaPlayer::playsPausesResumesAndEnds() {
-    QFETCH(QString, name);
-    Rig rig;
-    MediaPlayer& player = rig.player;
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined));
-    QElapsedTimer clock;
-    clock.start();
-    player.setURL(file(name));
-    QCOMPARE(player.URL(), file(name));
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsTransitioning));
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().durationMs > 1000, 5000);
-    const qint64 duration = rig.now().durationMs;
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > 300, 5000);
-
-    player.pause();
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
-    QTest::qWait(150); // what was already on its way to the output arrives
-    const MediaEngine::Watch held = rig.now();
-    QTest::qWait(600);
-    QCOMPARE(rig.now().positionMs, held.positionMs);
-    QCOMPARE(rig.now().frames, held.frames);
-    QCOMPARE(rig.now().audioBuffers, held.audioBuffers);
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
-    QVERIFY(held.positionMs < duration - 300);
-
-    player.play();
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPlaying));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > held.positionMs + 100, 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsStopped), duration + 5000);
-    // Played in real time: at least the length of the file plus the pause.
-    QVERIFY2(clock.elapsed() >= duration + 750 - 150, qPrintable(QString::number(clock.elapsed())));
-    VERIFY_NO_PLAYER_ERROR(player);
-
-    const MediaEngine::Watch end = rig.now();
-    if (name.endsWith(QStringLiteral(".mp3"))) {
-        // The sound reached the output; no picture stands.
-        QVERIFY(end.audioBuffers > 10);
-        QCOMPARE(end.frames, 0);
-        QVERIFY(end.picture->isHidden());
-    } else {
-        // Twenty frames of a moving pattern; a loaded machine may drop some.
-        QVERIFY2(end.frames >= 5, qPrintable(QString::number(end.frames)));
-        QCOMPARE(end.lastFrame.size(), QSize(180, 150));
-        QVERIFY(colourCount(end.lastFrame) > 5);
-        QCOMPARE(end.picture->geometry(), QRect(0, 0, 180, 150));
-        QVERIFY(end.picture->isVisible());
+    void startsOnFirstPress() {
+        const int threadsBefore = threadCount();
+        Quiz quiz(file("short.mp3"), file("small.wmv"));
+        QCoreApplication::processEvents();
+        // Start-up and a character on show: no GStreamer, no thread of the player.
+        QCOMPARE(gstreamer(), -1);
+        QCOMPARE(threadCount(), threadsBefore);
+        // Files that are not there are answered at once, and load nothing.
+        quiz.show(1);
+        quiz.pressSound();
+        quiz.pressFilm();
+        QCOMPARE(quiz.platform.shown(),
+                 QStringList({"64 - Audio non disponibile", "64 - Video non disponibile"}));
+        QVERIFY(!quiz.window->loadedFrmPlay() && gstreamer() == -1);
+        quiz.platform.boxes.clear();
+        quiz.show(0);
+        quiz.pressSound();
+        QVERIFY(gstreamer() >= 0);
+        QTRY_COMPARE_WITH_TIMEOUT(gstreamer(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(quiz.player().playState(), int(MediaPlayer::wmppsPlaying), 10000);
+        QVERIFY(quiz.platform.boxes.empty());
     }
-}
 
-void TstMediaPlayer::filmKeepsItsOwnSize_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("picture");
-    // Smaller: its own size, centred. Larger: shrunk to fit, keeping shape.
-    QTest::newRow("smaller") << "small.wmv" << QRect(30, 30, 120, 90);
-    QTest::newRow("larger") << "large.wmv" << QRect(0, 25, 180, 100);
-}
+    void playsPausesResumesAndEnds_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("sound") << "long.mp3";
+        QTest::newRow("film") << "film.wmv";
+    }
 
-void TstMediaPlayer::filmKeepsItsOwnSize() {
-    QFETCH(QString, name);
-    QFETCH(QRect, picture);
-    Rig rig;
-    rig.player.setURL(file(name));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().frames > 0, 5000);
-    QCOMPARE(rig.now().picture->geometry(), picture);
-    // Drawn into that rectangle: it shows the pattern, the border the
-    // surface's own background.
-    const QImage shown = rig.surface.grab().toImage();
-    QVERIFY(colourCount(shown.copy(picture)) > 5);
-    if (picture.left() > 0)
-        QCOMPARE(shown.pixelColor(picture.left() / 2, 75), rig.surface.palette().window().color());
-    VERIFY_NO_PLAYER_ERROR(rig.player);
-}
+    // loaded → playing → position advances → pause holds it → resume → end.
+    void playsPausesResumesAndEnds() {
+        QFETCH(QString, name);
+        Rig rig;
+        MediaPlayer& player = rig.player;
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined));
+        QElapsedTimer clock;
+        clock.start();
+        player.setURL(file(name));
+        QCOMPARE(player.URL(), file(name));
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsTransitioning));
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().durationMs > 1000, 5000);
+        const qint64 duration = rig.now().durationMs;
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > 300, 5000);
 
-void TstMediaPlayer::sameFilmAgainRestartsInSight() {
-    Rig rig;
-    rig.player.setURL(file(QStringLiteral("film.wmv")));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > 800, 5000);
-    rig.player.setURL(file(QStringLiteral("film.wmv")));
-    QVERIFY(rig.now().positionMs < 200);
-    // The last picture stays until the film's first one replaces it.
-    QVERIFY(rig.now().picture->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().frames > 3, 3000);
-    QVERIFY(rig.now().positionMs < 1000);
-    VERIFY_NO_PLAYER_ERROR(rig.player);
-}
+        player.pause();
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
+        QTest::qWait(150); // what was already on its way to the output arrives
+        const MediaEngine::Watch held = rig.now();
+        QTest::qWait(600);
+        QCOMPARE(rig.now().positionMs, held.positionMs);
+        QCOMPARE(rig.now().frames + rig.now().audioBuffers, held.frames + held.audioBuffers);
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
+        QVERIFY(held.positionMs < duration - 300);
 
-void TstMediaPlayer::unplayableFileThenGoodFile() {
-    Rig rig;
-    rig.player.setURL(file(QStringLiteral("broken.MP3")));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsReady), 8000);
-    QVERIFY(!rig.now().errors.isEmpty());
-    // No dialog of its own: nothing modal is open.
-    QVERIFY(!QApplication::activeModalWidget());
-    rig.player.play();
-    QVERIFY(rig.player.playState() != MediaPlayer::wmppsPlaying);
-    rig.player.setURL(file(QStringLiteral("short.mp3")));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        rig.player.playState() == MediaPlayer::wmppsPlaying || !rig.now().errors.isEmpty(), 5000);
-    VERIFY_NO_PLAYER_ERROR(rig.player);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsStopped), 8000);
-    QVERIFY(rig.now().audioBuffers > 3);
-    // Played to its end, it plays again from its start.
-    rig.player.play();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().audioBuffers > 3, 3000);
-    VERIFY_NO_PLAYER_ERROR(rig.player);
-}
+        player.play();
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsPlaying));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > held.positionMs + 100, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsStopped),
+                                  duration + 5000);
+        // Played in real time: at least the length of the file plus the pause.
+        QVERIFY2(clock.elapsed() >= duration + 750 - 150,
+                 qPrintable(QString::number(clock.elapsed())));
+        VERIFY_NO_PLAYER_ERROR(player);
 
-void TstMediaPlayer::closeStopsAndUnloads() {
-    Rig rig;
-    rig.player.setURL(file(QStringLiteral("film.wmv")));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > 200, 5000);
-    rig.player.close();
-    QVERIFY(rig.player.URL().isEmpty());
-    QCOMPARE(rig.player.playState(), int(MediaPlayer::wmppsUndefined));
-    QVERIFY(rig.now().picture->isHidden());
-    rig.player.play();
-    QTest::qWait(300);
-    QCOMPARE(rig.player.playState(), int(MediaPlayer::wmppsUndefined));
-    QCOMPARE(rig.now().frames, 0);
-}
+        const MediaEngine::Watch end = rig.now();
+        if (name.endsWith(QStringLiteral(".mp3"))) {
+            // The sound reached the output; no picture stands.
+            QVERIFY(end.audioBuffers > 10);
+            QCOMPARE(end.frames, 0);
+            QVERIFY(end.picture->isHidden());
+        } else {
+            // Twenty frames of a moving pattern; a loaded machine may drop some.
+            QVERIFY2(end.frames >= 5, qPrintable(QString::number(end.frames)));
+            QCOMPARE(end.lastFrame.size(), QSize(180, 150));
+            QVERIFY(colourCount(end.lastFrame) > 5);
+            QCOMPARE(end.picture->geometry(), QRect(0, 0, 180, 150));
+            QVERIFY(end.picture->isVisible());
+        }
+    }
 
-void TstMediaPlayer::quizWindowPlaysSoundAndFilm() {
-    QTemporaryDir app;
-    QVERIFY(app.isValid());
-    Fixture::writeAppFolder(app.path(), Fixture::sampleRows(3));
-    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Suoni")));
-    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Filmati")));
-    // Names in another letter case than the program writes them.
-    QVERIFY(QFile::copy(file(QStringLiteral("long.mp3")), app.filePath("Suoni/s001.mp3")));
-    QVERIFY(QFile::copy(file(QStringLiteral("film.wmv")), app.filePath("Filmati/F001.WMV")));
-    QVERIFY(QFile::copy(file(QStringLiteral("small.wmv")), app.filePath("Filmati/f002.wmv")));
-    RecordingPlatform platform(app.path());
-    std::unique_ptr<FrmMain> quiz = loadQuizWindow();
-    QVERIFY(quiz);
-    quiz->show();
-    showRecord(*quiz, 0);
+    void filmKeepsItsOwnSize_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("picture");
+        // Smaller: its own size, centred. Larger: shrunk to fit, keeping shape.
+        QTest::newRow("smaller") << "small.wmv" << QRect(30, 30, 120, 90);
+        QTest::newRow("larger") << "large.wmv" << QRect(0, 25, 180, 100);
+    }
 
-    pressSound(*quiz);
-    FrmPlay* window = quiz->loadedFrmPlay();
-    QVERIFY(window);
-    QVERIFY(!window->isVisible());
-    MediaPlayer& player = window->WMPlayer();
-    QTRY_VERIFY_WITH_TIMEOUT(watch(player).audioBuffers > 3, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsStopped), 8000);
-    QVERIFY(!window->isVisible());
+    void filmKeepsItsOwnSize() {
+        QFETCH(QString, name);
+        QFETCH(QRect, picture);
+        Rig rig;
+        rig.player.setURL(file(name));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().frames > 0, 5000);
+        QCOMPARE(rig.now().picture->geometry(), picture);
+        // Drawn into that rectangle: it shows the pattern, the border the
+        // surface's own background.
+        const QImage shown = rig.surface.grab().toImage();
+        QVERIFY(colourCount(shown.copy(picture)) > 5);
+        if (picture.left() > 0)
+            QCOMPARE(shown.pixelColor(picture.left() / 2, 75),
+                     rig.surface.palette().window().color());
+        VERIFY_NO_PLAYER_ERROR(rig.player);
+    }
 
-    pressFilm(*quiz);
-    QCOMPARE(quiz->loadedFrmPlay(), window);
-    QVERIFY(window->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("significato 1"));
-    QVERIFY(!window->parentWidget() && !window->isModal());
-    // Beside the quiz, not over its sound and film buttons.
-    QVERIFY(!window->frameGeometry().intersects(quiz->frameGeometry()));
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > 300, 5000);
-    // A click on the picture pauses the film where it is, a second resumes it.
-    QWidget* surface = playerSurface(*window);
-    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(90, 75));
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
-    QTest::qWait(150);
-    const qint64 held = watch(player).positionMs;
-    QTest::qWait(400);
-    QCOMPARE(watch(player).positionMs, held);
-    // A press dragged off the picture and released there is no click.
-    QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(90, 75));
-    QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(400, 75));
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
-    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(90, 75));
-    QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > held + 100, 3000);
-    QVERIFY(watch(player).picture->isVisible());
+    // The same film again starts from its start, its last picture standing
+    // until the first one replaces it; closing stops and unloads it.
+    void sameFilmAgainThenClose() {
+        Rig rig;
+        rig.player.setURL(file("film.wmv"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().positionMs > 800, 5000);
+        rig.player.setURL(file("film.wmv"));
+        QVERIFY(rig.now().positionMs < 200 && rig.now().picture->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().frames > 3, 3000);
+        QVERIFY(rig.now().positionMs < 1000);
+        VERIFY_NO_PLAYER_ERROR(rig.player);
+        rig.player.close();
+        QVERIFY(rig.player.URL().isEmpty() && rig.now().picture->isHidden());
+        rig.player.play();
+        QTest::qWait(300);
+        QCOMPARE(rig.player.playState(), int(MediaPlayer::wmppsUndefined));
+        QCOMPARE(rig.now().frames, 0);
+    }
 
-    // A sound while the film is on screen plays in its place, under the
-    // film's caption, without the film's last picture.
-    pressSound(*quiz);
-    QCOMPARE(quiz->loadedFrmPlay(), window);
-    QVERIFY(window->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("significato 1"));
-    QCOMPARE(QFileInfo(player.URL()).fileName(), QStringLiteral("s001.mp3"));
-    QVERIFY(watch(player).picture->isHidden());
-    QTRY_VERIFY_WITH_TIMEOUT(watch(player).audioBuffers > 3, 5000);
-    QVERIFY(watch(player).picture->isHidden());
-    QCOMPARE(watch(player).frames, 0);
+    void unplayableFileThenGoodFile() {
+        Rig rig;
+        rig.player.setURL(file("broken.MP3"));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsReady), 8000);
+        QVERIFY(!rig.now().errors.isEmpty());
+        // No dialog of its own: nothing modal is open.
+        QVERIFY(!QApplication::activeModalWidget());
+        rig.player.play();
+        QVERIFY(rig.player.playState() != MediaPlayer::wmppsPlaying);
+        rig.player.setURL(file("short.mp3"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.player.playState() == MediaPlayer::wmppsPlaying ||
+                                     !rig.now().errors.isEmpty(),
+                                 5000);
+        VERIFY_NO_PLAYER_ERROR(rig.player);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsStopped), 8000);
+        QVERIFY(rig.now().audioBuffers > 3);
+        // Played to its end, it plays again from its start.
+        rig.player.play();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.now().audioBuffers > 3, 3000);
+        VERIFY_NO_PLAYER_ERROR(rig.player);
+    }
 
-    // Closing the window stops the film; the next film loads it afresh.
-    QVERIFY(window->close());
-    QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined)); // at once
-    QCOMPARE(mediaWindowCount(), 0);
-    QVERIFY(!quiz->loadedFrmPlay());
-    showRecord(*quiz, 1);
-    pressFilm(*quiz);
-    QVERIFY(quiz->loadedFrmPlay());
-    QCOMPARE(quiz->loadedFrmPlay()->windowTitle(), QStringLiteral("significato 2"));
-    QTRY_VERIFY_WITH_TIMEOUT(watch(quiz->loadedFrmPlay()->WMPlayer()).frames > 2, 5000);
-    QVERIFY(platform.boxes.empty());
+    void quizWindowPlaysSoundAndFilm() {
+        Quiz quiz(file("long.mp3"), file("film.wmv"));
+        QFile::copy(file("small.wmv"), quiz.path("Filmati/f002.wmv"));
+        quiz.pressSound();
+        QPointer<FrmPlay> window = quiz.window->loadedFrmPlay();
+        QVERIFY(window && !window->isVisible());
+        MediaPlayer& player = window->WMPlayer();
+        QTRY_VERIFY_WITH_TIMEOUT(watch(player).audioBuffers > 3, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsStopped), 8000);
+        QVERIFY(!window->isVisible());
 
-    // Shutdown in mid-film unloads the window and stops its pipeline.
-    quiz->close();
-    QCOMPARE(platform.ends, 1);
-    QVERIFY(!quiz->loadedFrmPlay());
-    QCOMPARE(mediaWindowCount(), 0);
-    QTest::qWait(300);
-}
+        quiz.pressFilm();
+        QCOMPARE(quiz.window->loadedFrmPlay(), window);
+        QVERIFY(window->isVisible() && !window->parentWidget() && !window->isModal());
+        QCOMPARE(window->windowTitle(), QStringLiteral("significato 1"));
+        // Beside the quiz, not over its sound and film buttons.
+        QVERIFY(!window->frameGeometry().intersects(quiz.window->frameGeometry()));
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > 300, 5000);
+        // A click on the picture pauses the film where it is, a second resumes
+        // it; a press dragged off the picture and released there is no click.
+        QWidget* surface = ctl(window, "WMPlayer");
+        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(90, 75));
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
+        QTest::qWait(150);
+        const qint64 held = watch(player).positionMs;
+        QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(90, 75));
+        QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(400, 75));
+        QTest::qWait(400);
+        QCOMPARE(watch(player).positionMs, held);
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsPaused));
+        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(90, 75));
+        QTRY_VERIFY_WITH_TIMEOUT(watch(player).positionMs > held + 100, 3000);
+        QVERIFY(watch(player).picture->isVisible());
 
-void TstMediaPlayer::missingModuleIsReported() {
-    QTemporaryDir app;
-    Fixture::writeAppFolder(app.path(), Fixture::sampleRows(1));
-    QVERIFY(QDir(app.path()).mkpath(QStringLiteral("Suoni")));
-    QVERIFY(QFile::copy(file(QStringLiteral("short.mp3")), app.filePath("Suoni/s001.MP3")));
-    RecordingPlatform platform(app.path());
-    PlaybinPlayer::setModuleCandidates({app.filePath(QStringLiteral("tavorin-media.so"))});
-    std::unique_ptr<FrmMain> quiz = loadQuizWindow();
-    showRecord(*quiz, 0);
-    pressSound(*quiz);
-    PlaybinPlayer::setModuleCandidates({});
-    // Like any platform part that fails: one message naming what is
-    // missing, then the program ends.
-    QCOMPARE(platform.boxes.size(), size_t(1));
-    QCOMPARE(platform.boxes[0].style, Platform::vbCritical);
-    QVERIFY(platform.boxes[0].text.startsWith(
-        QStringLiteral("Impossibile avviare il lettore multimediale:\n")));
-    QVERIFY(platform.boxes[0].text.contains(app.filePath(QStringLiteral("tavorin-media.so"))));
-    QCOMPARE(platform.ends, 1);
-    QCOMPARE(quiz->loadedFrmPlay()->WMPlayer().playState(), int(MediaPlayer::wmppsUndefined));
-}
+        // A sound while the film is on screen plays in its place, under the
+        // film's caption, without the film's last picture.
+        quiz.pressSound();
+        QVERIFY(quiz.window->loadedFrmPlay() == window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("significato 1"));
+        QCOMPARE(QFileInfo(player.URL()).fileName(), QStringLiteral("s001.mp3"));
+        QVERIFY(watch(player).picture->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(watch(player).audioBuffers > 3, 5000);
+        QVERIFY(watch(player).picture->isHidden() && watch(player).frames == 0);
+
+        // Closing the window stops the film at once; the next film loads it afresh.
+        QVERIFY(window->close());
+        QCOMPARE(player.playState(), int(MediaPlayer::wmppsUndefined));
+        QTRY_VERIFY(!window);
+        quiz.show(1);
+        quiz.pressFilm();
+        QCOMPARE(quiz.window->loadedFrmPlay()->windowTitle(), QStringLiteral("significato 2"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch(quiz.player()).frames > 2, 5000);
+        QVERIFY(quiz.platform.boxes.empty());
+
+        // Shutdown in mid-film unloads the window and stops its pipeline.
+        window = quiz.window->loadedFrmPlay();
+        quiz.window->close();
+        QVERIFY(quiz.platform.ends == 1 && !quiz.window->loadedFrmPlay() && !window);
+    }
+
+    // Like any platform part that fails: one message naming what is missing,
+    // then the program ends.
+    void missingModuleIsReported() {
+        Quiz quiz(file("short.mp3"), file("small.wmv"));
+        PlaybinPlayer::setModuleCandidates({quiz.path("tavorin-media.so")});
+        quiz.pressSound();
+        PlaybinPlayer::setModuleCandidates({});
+        QCOMPARE(quiz.platform.shown(),
+                 QStringList{"16 - Impossibile avviare il lettore multimediale:\nIl modulo "
+                             "tavorin-media.so non si trova in:\n" +
+                             quiz.path("tavorin-media.so")});
+        QCOMPARE(quiz.platform.ends, 1);
+        QCOMPARE(quiz.player().playState(), int(MediaPlayer::wmppsUndefined));
+    }
+};
 
 QTEST_MAIN(TstMediaPlayer)
 #include "tst_media_player.moc"

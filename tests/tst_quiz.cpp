@@ -27,6 +27,16 @@ FrmGoto* openGoto(TestApp& app) {
     return app.window->loadedFrmGoto();
 }
 
+// Counts the paints a widget receives.
+struct PaintCount : QObject {
+    explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
+
 QColor background(QWidget* box) {
     return box->palette().color(QPalette::Active, QPalette::Base);
 }
@@ -62,13 +72,20 @@ private slots:
         LoadedApp app(rows);
         FrmMain& w = *app.window;
         w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (levelTwo)
             app.ui().MnuLev2->trigger();
         if (r < 0)
             app.useTableOrder(), w.NumRec = record;
         else
             app.platform.randoms = {r};
+        PaintCount paints(app.ui().PctGrafema);
+        QList<int> paintsAtSleep{0};
+        app.platform.onSleep = [&] { paintsAtSleep << paints.count; };
         app.ui().MnuNew->trigger();
+        // Each frame of the dragon is on screen before its pause.
+        for (int i = 1; i < paintsAtSleep.size(); ++i)
+            QVERIFY(paintsAtSleep[i] > paintsAtSleep[i - 1]);
         QCOMPARE(app.position(), QString("N.  %1/%2").arg(record + 1).arg(levelTwo ? 454 : 225));
         QCOMPARE(w.DataDBCaratteri().absolutePosition(), record);
         const QString n = QString("%1").arg(record + 1, 3, 10, QChar('0'));
@@ -335,8 +352,8 @@ private slots:
         QVERIFY(QFile::remove(app.path("Grafica/DragonPoster.jpg")));
         entry->trigger();
         QVERIFY(!entry->isChecked());
-        QCOMPARE(app.platform.texts(),
-                 QStringList{"Immagine non trovata:\n\\Grafica\\DragonPoster.jpg"});
+        QCOMPARE(app.platform.shown(),
+                 QStringList{"16 - Immagine non trovata:\n\\Grafica\\DragonPoster.jpg"});
     }
 
     // A number outside the level or the table is refused with a message, the
@@ -368,8 +385,15 @@ private slots:
             app.ui().MnuLev2->trigger();
         app.window->PosStart = "3";
         app.window->NumRec = 7;
+        app.window->show();
         FrmGoto* dialog = openGoto(app);
         QTest::keyClicks(txtVai(dialog), typed);
+        // The message takes the activation away; the dialog takes it back.
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        app.platform.onMsgBox = [&] {
+            app.window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+        };
         // A real click takes the focus to the button: it must come back.
         auto* ok = ctl<QPushButton>(dialog, "CmdVai");
         ok->setFocus();
@@ -383,6 +407,7 @@ private slots:
                      QString("start 3, next 0, on show []"));
             QVERIFY(dialog->isVisible() && txtVai(dialog)->text().isEmpty());
             QCOMPARE(dialog->focusWidget(), txtVai(dialog));
+            QTRY_COMPARE(QApplication::activeWindow(), dialog);
         } else {
             QVERIFY(app.platform.boxes.empty() && !dialog->isVisible());
             QCOMPARE(app.window->PosStart, QString::number(record));

@@ -111,6 +111,17 @@ private slots:
         for (const QString& file : files)
             QVERIFY2(contents(QDir(m_app).filePath(file)) == contents(QDir(again).filePath(file)),
                      qPrintable(file));
+        // Nothing changed, nothing made again.
+        const Run unchanged = runBuilder({"--table", kSample, "--out", again});
+        QVERIFY2(unchanged.out.contains(", 0 built,"), qPrintable(unchanged.out));
+        // The films are what the media window shows at their own size.
+        const QString film = m_app + '/' + filesUnder(m_app).filter(".wmv").value(0);
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,width,height",
+                                "-of", "default=nw=1:nk=1", film});
+        QVERIFY(probe.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()).simplified(),
+                 QStringLiteral("wmv2 180 150"));
     }
 };
 
