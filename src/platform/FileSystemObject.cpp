@@ -12,15 +12,6 @@ QString FileSystemObject::relativePart(const QString& programPath) const {
 }
 
 std::optional<QString> FileSystemObject::resolveFile(const QString& programPath) const {
-    return resolve(programPath, false);
-}
-
-std::optional<QString> FileSystemObject::resolveFolder(const QString& programPath) const {
-    return resolve(programPath, true);
-}
-
-std::optional<QString> FileSystemObject::resolve(const QString& programPath,
-                                                 bool wantFolder) const {
     if (!programPath.startsWith(m_appFolder))
         return std::nullopt;
     const QString rest = programPath.mid(m_appFolder.size());
@@ -32,15 +23,10 @@ std::optional<QString> FileSystemObject::resolve(const QString& programPath,
     // Split by hand on either separator: a regular expression would be
     // compiled at start-up for this alone.
     const QStringList parts = rest.mid(1).replace(u'/', u'\\').split(u'\\');
-    for (int i = 0; i < parts.size(); ++i) {
-        const QString& part = parts[i];
-        const bool last = i == parts.size() - 1;
-        if (part.isEmpty()) {
-            // "\Grafemi\/etc/passwd.jpg": a field value that starts absolute.
-            if (last && i == 0)
-                break;
+    for (const QString& part : parts) {
+        // "\Grafemi\/etc/passwd.jpg": a field value that starts absolute.
+        if (part.isEmpty())
             return std::nullopt;
-        }
         if (part == u"." || part == u".." || part.contains(u':') || part.contains(QChar(0)))
             return std::nullopt;
         const QString exact = current + u'/' + part;
@@ -73,7 +59,7 @@ std::optional<QString> FileSystemObject::resolve(const QString& programPath,
         if (target.isEmpty() || !(target + u'/').startsWith(root + u'/'))
             return std::nullopt;
     }
-    if (wantFolder ? !result.isDir() : !result.isFile())
+    if (!result.isFile())
         return std::nullopt;
     return current;
 }

@@ -19,8 +19,6 @@ public:
 
     // The existing file (not a folder) the program path names, or nothing.
     std::optional<QString> resolveFile(const QString& programPath) const;
-    // The same for a folder.
-    std::optional<QString> resolveFolder(const QString& programPath) const;
 
     bool FileExists(const QString& programPath) const {
         return resolveFile(programPath).has_value();
@@ -31,7 +29,5 @@ public:
     QString relativePart(const QString& programPath) const;
 
 private:
-    std::optional<QString> resolve(const QString& programPath, bool wantFolder) const;
-
     QString m_appFolder;
 };
