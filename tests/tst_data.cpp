@@ -202,7 +202,6 @@ private slots:
         QTest::addColumn<int>("number");
         const QString absent = "Il file non esiste (né la sua copia \"DBGrafemi1.sqlite\").";
         const QString notSqlite = "Il file non è un database riconosciuto.";
-        const QByteArray text = QByteArray("ID;Nome\n1;g001\n").repeated(300);
         const QString format = "Formato di database non riconosciuto: il file ";
         const QString sqlite = "DBGrafemi1.sqlite", mdb = "DBGrafemi1.mdb";
         auto row = [](const char* name, const QString& file, const QByteArray& bytes,
