@@ -120,7 +120,7 @@ private slots:
         row("absolute value", "\\Grafemi\\/etc/passwd", "");
         row("drive letter", "\\Grafemi\\C:\\x.jpg", "");
         row("link out of the folder", "\\Grafemi\\link.jpg", "");
-        row("no separator after folder", "x\\Grafemi\\g001.jpg", "");
+        row("no separator after folder", "xGrafemi\\g001.jpg", "");
     }
     void resolver() {
         QFETCH(QString, sub);
@@ -136,7 +136,6 @@ private slots:
         const FileSystemObject fso(dir.path());
         QCOMPARE(fso.resolveFile(dir.path() + sub).value_or(QString()),
                  expected.isEmpty() ? QString() : dir.path() + u'/' + expected);
-        QCOMPARE(fso.FileExists(dir.path() + sub), !expected.isEmpty());
     }
 
     // Colour text in blue-green-red order, digits only, at most six.

@@ -48,11 +48,7 @@ private slots:
         LoadedApp app(300);
         FrmMain& w = *app.window;
         QCOMPARE(app.ui().TxtSolSill->text() + app.ui().TxtSolTn->text(), QString("hao3"));
-        QCOMPARE(QString("%1 %2 %3 %4")
-                     .arg(w.windowTitle())
-                     .arg(w.CountRec)
-                     .arg(w.UpperRec)
-                     .arg(w.NumRec),
+        QCOMPARE(w.windowTitle() + QString::asprintf(" %d %d %d", w.CountRec, w.UpperRec, w.NumRec),
                  QString("- Tavorin - 300 225 0"));
         QCOMPARE(w.PercApp, app.dir.path());
         QCOMPARE(w.Theme, app.dir.path() + "\\Grafica\\Temi\\SquareRed");
