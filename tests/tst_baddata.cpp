@@ -120,19 +120,25 @@ private slots:
         row("absolute value", "\\Grafemi\\/etc/passwd", "");
         row("drive letter", "\\Grafemi\\C:\\x.jpg", "");
         row("link out of the folder", "\\Grafemi\\link.jpg", "");
+        row("linked folder out of the folder", "\\etc\\passwd", "");
+        row("linked folder out, named in a field", "\\Grafemi\\Etc\\passwd", "");
+        row("linked folder inside the folder", "\\suoni\\G001.JPG", "Suoni/g001.jpg");
         row("no separator after folder", "xGrafemi\\g001.jpg", "");
     }
     void resolver() {
         QFETCH(QString, sub);
         QFETCH(QString, expected);
-        static QTemporaryDir dir, outside;
-        QFile::link(outside.filePath("x.jpg"), dir.filePath("Grafemi/link.jpg"));
-        QFile(outside.filePath("x.jpg")).open(QIODevice::WriteOnly);
-        for (const char* file :
-             {"/Grafica/Temi/SquareRed/Wizard.gif", "/Grafemi/g001.jpg", "/Grafemi/.jpg"}) {
+        static QTemporaryDir top;
+        static const QDir dir(top.filePath("data"));
+        for (const char* file : {"/Grafica/Temi/SquareRed/Wizard.gif", "/Grafemi/g001.jpg",
+                                 "/Grafemi/.jpg", "/../outside/x.jpg", "/../outside/passwd"}) {
             QDir().mkpath(QFileInfo(dir.path() + file).path());
             QFile(dir.path() + file).open(QIODevice::WriteOnly);
         }
+        QFile::link(dir.path() + "/../outside/x.jpg", dir.filePath("Grafemi/link.jpg"));
+        QFile::link(dir.path() + "/../outside", dir.filePath("Etc"));
+        QFile::link(dir.path() + "/../outside", dir.filePath("Grafemi/Etc"));
+        QFile::link("Grafemi", dir.filePath("Suoni"));
         const FileSystemObject fso(dir.path());
         QCOMPARE(fso.resolveFile(dir.path() + sub).value_or(QString()),
                  expected.isEmpty() ? QString() : dir.path() + u'/' + expected);

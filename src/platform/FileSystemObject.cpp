@@ -51,15 +51,14 @@ std::optional<QString> FileSystemObject::resolveFile(const QString& programPath)
             return std::nullopt;
         current = current + u'/' + found;
     }
-    QFileInfo result(current);
-    // A link that points out of the folder is as foreign as "..".
-    if (result.isSymLink()) {
-        const QString target = result.canonicalFilePath();
-        const QString root = QFileInfo(m_appFolder).canonicalFilePath();
-        if (target.isEmpty() || !(target + u'/').startsWith(root + u'/'))
-            return std::nullopt;
-    }
+    // A link anywhere on the way (a linked folder as much as a linked file)
+    // may lead out of the folder: what counts is where the file really is.
+    const QFileInfo result(current);
     if (!result.isFile())
+        return std::nullopt;
+    const QString target = result.canonicalFilePath();
+    const QString root = QFileInfo(m_appFolder).canonicalFilePath();
+    if (target.isEmpty() || root.isEmpty() || !target.startsWith(root + u'/'))
         return std::nullopt;
     return current;
 }
