@@ -181,6 +181,34 @@ private slots:
         QCOMPARE(*data.field(Field::Tono), QString("1"));
     }
 
+    // A table being edited: rows committed into the log of a writer that
+    // keeps the file open are read, and the data folder is left as it was.
+    void tableBeingEdited() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("DBGrafemi1.sqlite");
+        Fixture::writeSqlite(path, Fixture::sampleRows(30));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(path), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i+1 FROM n "
+                              "WHERE i<10) INSERT INTO Tabella SELECT i,'g','s','f','x','y',"
+                              "'1','' FROM n;",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        const auto listing = [&] {
+            QStringList files;
+            for (const QFileInfo& file : QDir(dir.path()).entryInfoList(QDir::Files))
+                files << file.fileName() + QString::number(file.size()) +
+                             file.lastModified().toString(Qt::ISODateWithMs);
+            return files;
+        };
+        const QStringList before = listing();
+        QCOMPARE(openTable(dir.path()).recordCount(), 40);
+        QCOMPARE(listing(), before);
+        sqlite3_close(db);
+    }
+
     // The Access file wins over its SQLite copy; a folder by its name is no
     // database, and the copy serves.
     void whichFileServes() {

@@ -2,16 +2,21 @@
 
 #include "platform/PlatformError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
 
 #include <sqlite3.h>
 
+#include <optional>
+
 // SQLite is read through its own interface rather than the toolkit's SQL
 // module: the module's driver is a plugin that start-up would have to load
 // (with the module) just to read one table, and it converts every value to
-// a variant on the way. Values and messages are those the driver gave.
+// a variant on the way. Values are those the driver gave.
 namespace {
 
 QString quoted(const QString& identifier) {
@@ -27,10 +32,35 @@ bool hasSqliteMagic(const QString& filePath) {
     return file.read(16) == QByteArrayLiteral("SQLite format 3\0");
 }
 
-// The engine's message followed by what was being done, as the toolkit's
-// driver words its errors.
-QString errorText(sqlite3* db, const char* doing) {
-    return QString::fromUtf8(sqlite3_errmsg(db)) + u' ' + QLatin1String(doing);
+// What went wrong, in the learner's language; the engine's own words follow
+// as a detail for whoever looks into it.
+QString errorText(sqlite3* db, const QString& what) {
+    return QStringLiteral("%1 (SQLite: %2)").arg(what, QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+bool nonEmpty(const QString& path) {
+    return QFileInfo(path).size() > 0;
+}
+
+// A table that an editor has open, or that a writer left half-written, has
+// committed rows in its "-wal" file, or a "-journal" to roll back, beside it.
+// Reading the file immutable would miss the one and ignore the other; opening
+// it normally would write into the data folder. A private copy, with those
+// files, can be opened normally: the engine reads the log or rolls the
+// journal back there. The copy is made database first: a checkpoint between
+// the two copies leaves the log still whole.
+bool copyForReading(const QString& filePath, const QTemporaryDir& dir, QString& copy) {
+    copy = dir.filePath(QStringLiteral("tabella.sqlite"));
+    if (!QFile::copy(filePath, copy))
+        return false;
+    for (const char* suffix : {"-wal", "-journal"}) {
+        const QString side = filePath + QLatin1String(suffix);
+        if (nonEmpty(side) && !QFile::copy(side, copy + QLatin1String(suffix)))
+            return false;
+    }
+    for (const char* suffix : {"", "-wal", "-journal"})
+        QFile::setPermissions(copy + QLatin1String(suffix), QFile::ReadOwner | QFile::WriteOwner);
+    return true;
 }
 
 struct Connection {
@@ -89,14 +119,27 @@ TableData SqliteTableLoader::load(const QString& filePath, const QString& /*pass
     // is read without locks, journals or any file of its own.
     QUrl uri = QUrl::fromLocalFile(filePath);
     uri.setQuery(QStringLiteral("mode=ro&immutable=1"));
+    int flags = SQLITE_OPEN_READONLY;
+    const QString cannotOpen = QStringLiteral("Impossibile aprire il database.");
+    // Declared before the connection: removed only after it is closed.
+    std::optional<QTemporaryDir> privateCopy;
+    if (nonEmpty(filePath + QStringLiteral("-wal")) ||
+        nonEmpty(filePath + QStringLiteral("-journal"))) {
+        privateCopy.emplace(QDir::tempPath() + QStringLiteral("/tavorin-XXXXXX"));
+        QString copy;
+        if (!privateCopy->isValid() || !copyForReading(filePath, *privateCopy, copy))
+            throw PlatformError(PlatformError::CannotOpenDatabase,
+                                cannotOpen + QStringLiteral(" Non si può fare una copia del "
+                                                            "file nella cartella temporanea."));
+        uri = QUrl::fromLocalFile(copy);
+        flags = SQLITE_OPEN_READWRITE;
+    }
     Connection connection;
     if (sqlite3_open_v2(uri.toEncoded().constData(), &connection.db,
-                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_PRIVATECACHE |
-                            SQLITE_OPEN_NOMUTEX,
+                        flags | SQLITE_OPEN_URI | SQLITE_OPEN_PRIVATECACHE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK)
         throw PlatformError(PlatformError::CannotOpenDatabase,
-                            QStringLiteral("Impossibile aprire il database: %1")
-                                .arg(errorText(connection.db, "Error opening database")));
+                            errorText(connection.db, cannotOpen));
     sqlite3* db = connection.db;
     sqlite3_busy_timeout(db, 5000);
 
@@ -140,16 +183,16 @@ TableData SqliteTableLoader::load(const QString& filePath, const QString& /*pass
     for (const QString& field : fieldNames())
         selected << quoted(field);
     Statement query;
-    const auto readError = [&](const char* doing) {
-        return PlatformError(PlatformError::CannotOpenDatabase,
-                             QStringLiteral("Impossibile leggere la tabella \"%1\": %2")
-                                 .arg(table, errorText(db, doing)));
+    const auto readError = [&] {
+        return PlatformError(
+            PlatformError::CannotOpenDatabase,
+            errorText(db, QStringLiteral("Impossibile leggere la tabella \"%1\".").arg(table)));
     };
     if (!prepare(db,
                  QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
                      .arg(selected.join(u','), quoted(table)),
                  query))
-        throw readError("Unable to execute statement");
+        throw readError();
 
     TableData data;
     for (;;) {
@@ -157,7 +200,7 @@ TableData SqliteTableLoader::load(const QString& filePath, const QString& /*pass
         if (step == SQLITE_DONE)
             break;
         if (step != SQLITE_ROW)
-            throw readError("Unable to fetch row");
+            throw readError();
         if (static_cast<int>(data.rows.size()) >= MaxRecordCount)
             throw PlatformError(PlatformError::Overflow,
                                 QStringLiteral("La tabella \"%1\" ha più di %2 righe.")

@@ -85,7 +85,9 @@ void FrmMain::CmdNewGraf_Click() {
                          Platform::vbCritical, QStringLiteral(""));
         MnuCanc_Click();
     } catch (const std::exception& error) {
-        Platform::msgBox(QStringLiteral("Errore  5\n") + QString::fromLocal8Bit(error.what()),
+        // The library's own words (English) only as a detail.
+        Platform::msgBox(QStringLiteral("Errore  5\nOperazione non riuscita (%1).")
+                             .arg(QString::fromLocal8Bit(error.what())),
                          Platform::vbCritical, QStringLiteral(""));
         MnuCanc_Click();
     }
