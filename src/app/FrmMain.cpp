@@ -326,7 +326,13 @@ void FrmMain::MnuExit_Click() {
 
 void FrmMain::closeEvent(QCloseEvent* event) {
     // Closing is never refused; the nested close that shutdown() itself
-    // causes finds the shutdown under way.
+    // causes finds the shutdown under way. During the dragon it waits for
+    // the end of the frame on screen.
+    if (m_animating && !m_shuttingDown) {
+        m_exitWanted = true;
+        event->ignore();
+        return;
+    }
     event->accept();
     if (!m_shuttingDown)
         shutdown();

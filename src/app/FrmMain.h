@@ -136,5 +136,9 @@ private:
     QPointer<FrmGoto> m_frmGoto;
     QPointer<FrmInfo> m_frmInfo;
     bool m_shuttingDown = false;
+    // The dragon is playing; closing the window meanwhile is put off to the
+    // end of the frame on screen.
+    bool m_animating = false;
+    bool m_exitWanted = false;
     bool m_inToneCheck = false;
 };

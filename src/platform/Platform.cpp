@@ -1,7 +1,11 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMessageBox>
+#include <QThread>
+#include <QTimer>
 
 #include <chrono>
 #include <random>
@@ -57,7 +61,26 @@ void Services::msgBox(const QString& text, int style, const std::optional<QStrin
 }
 
 void Services::sleep(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    if (!QCoreApplication::instance() || QThread::currentThread() != qApp->thread()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max(milliseconds, 0)));
+        return;
+    }
+    if (milliseconds <= 0) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+qint64 Services::clockMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
 }
 
 void Services::randomize() {

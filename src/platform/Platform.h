@@ -23,7 +23,14 @@ public:
     // Modal, OK only. No title → the application's title; an empty title
     // stays empty.
     virtual void msgBox(const QString& text, int style, const std::optional<QString>& title);
+    // Holds the caller for `milliseconds` while the window system is still
+    // served: paints and window events go on, so that what was drawn reaches
+    // the screen (a compositor hands its buffers back only to a program that
+    // listens). What the learner types or clicks meanwhile is the caller's
+    // to hold back.
     virtual void sleep(int milliseconds);
+    // Milliseconds on a steady clock, for pacing.
+    virtual qint64 clockMs();
     virtual void randomize();
     // Uniform single-precision value in [0, 1); never 1.0.
     virtual float rnd();
@@ -43,6 +50,9 @@ inline void msgBox(const QString& text, int style, const std::optional<QString>&
 }
 inline void sleep(int milliseconds) {
     services().sleep(milliseconds);
+}
+inline qint64 clockMs() {
+    return services().clockMs();
 }
 inline void randomize() {
     services().randomize();

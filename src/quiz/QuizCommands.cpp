@@ -49,6 +49,8 @@ void FrmMain::CmdNewGraf_Click() {
         const int levelSize = std::min(UpperRec, CountRec);
         if (ui->MnuRnd->isChecked()) {
             AnimazioneDragon();
+            if (m_shuttingDown)
+                return;
             Platform::randomize();
             const float r = Platform::rnd();
             NumRec = static_cast<int>(std::floor(r * static_cast<float>(levelSize)));
