@@ -5,6 +5,7 @@
 #include "fixture/TestApp.h"
 #include "ui_FrmMain.h"
 
+#include <QAbstractItemView>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -261,6 +262,12 @@ private slots:
         app.newCharacter();
         ui.TxtImmSill->setText("ni");
         ui.TxtImmTn->setEditText("3");
+        // Escape with the tone list open closes the list and nothing else.
+        ui.TxtImmTn->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(ui.TxtImmTn->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(ui.TxtImmSill->text() + ui.TxtImmTn->currentText(), QString("ni3"));
         QTest::mouseClick(ui.CmdMatch, Qt::LeftButton);
         QTest::mouseClick(ui.CmdCanc, Qt::LeftButton);
         for (QWidget* box : std::initializer_list<QWidget*>{

@@ -47,6 +47,28 @@ private:
     QMainWindow* m_window;
 };
 
+// Escape closes the tone list before the key has found its shortcut, and
+// then finds the window's clear-all: the key is the list's alone. The list
+// is made on first use, as a child of the box; it is the child that is a
+// window of its own (the toolkit may have made it already).
+class ListKeepsEscape : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ChildAdded)
+            static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+        else if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+                 static_cast<QWidget*>(watched)->isWindow() &&
+                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 // Recognising a picture from its content asks every installed image plugin in
 // turn, loading each one and the libraries behind it (TIFF, MNG, WebP, SVG)
 // on the first picture. The program's pictures are GIF and JPEG: naming
@@ -109,6 +131,10 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
          std::initializer_list<QWidget*>{ui->TxtImmSill, ui->TxtImmTn, ui->TxtImmTn->lineEdit(),
                                          ui->TxtSolSill, ui->TxtSolTn, ui->TxtSolSign, ui->TxtNote})
         box->installEventFilter(filter);
+    auto* listFilter = new ListKeepsEscape(this);
+    ui->TxtImmTn->installEventFilter(listFilter);
+    for (QObject* child : ui->TxtImmTn->children())
+        child->installEventFilter(listFilter);
 
     connectHandlers();
 }
