@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -335,6 +336,12 @@ void FrmMain::ChngThm(const QString& ColorLine) {
         }
     }
     reportMissingPictures(missing);
+}
+
+void FrmMain::placeByMain(QWidget& window) {
+    window.winId(); // the window-system window the hint belongs to
+    if (window.windowHandle() && windowHandle())
+        window.windowHandle()->setTransientParent(windowHandle());
 }
 
 void FrmMain::setPositionLabel(const QString& text) {

@@ -123,6 +123,10 @@ private:
     // PlatformError 53 (missing file) or 481 (not a picture) naming the path.
     QPixmap pictureOrError(const QString& programPath) const;
     void setPositionLabel(const QString& text);
+    // A secondary window stays without an owner, but names this window as
+    // its transient parent: a compositor that places windows itself (as on
+    // Wayland) then puts it by this one.
+    void placeByMain(QWidget& window);
 
     std::unique_ptr<Ui::FrmMain> ui;
     DataControl m_data;

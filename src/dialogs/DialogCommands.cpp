@@ -5,8 +5,10 @@
 
 void FrmMain::MnuInfo_Click() {
     // Modeless and without an owner; one window at most, brought forward.
-    if (!m_frmInfo)
+    if (!m_frmInfo) {
         m_frmInfo = new FrmInfo();
+        placeByMain(*m_frmInfo);
+    }
     m_frmInfo->show();
     m_frmInfo->raise();
     m_frmInfo->activateWindow();

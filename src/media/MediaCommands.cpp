@@ -30,8 +30,10 @@ void placeBeside(QWidget& window, const QWidget& main) {
 
 FrmPlay& FrmMain::frmPlay() {
     // Loaded on first reference, and afresh after the learner closed it.
-    if (!m_frmPlay)
+    if (!m_frmPlay) {
         m_frmPlay = new FrmPlay();
+        placeByMain(*m_frmPlay);
+    }
     return *m_frmPlay;
 }
 

@@ -26,8 +26,10 @@ void FrmMain::MnuSeq_Click() {
 
 void FrmMain::MnuStart_Click() {
     // Modeless and without an owner: the main window stays usable.
-    if (!m_frmGoto)
+    if (!m_frmGoto) {
         m_frmGoto = new FrmGoto(*this);
+        placeByMain(*m_frmGoto);
+    }
     m_frmGoto->show();
     m_frmGoto->raise();
     m_frmGoto->activateWindow();
