@@ -30,16 +30,12 @@ QImage captureScreen() {
 
 // Where the pixels of exactly `color` lie, and how many there are.
 QRect findColor(const QImage& screen, QColor color, int* count = nullptr) {
-    const QImage image = screen.convertToFormat(QImage::Format_RGB32);
-    const QRgb wanted = color.rgb();
     QRect found;
     int n = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] | 0xFF000000) == wanted)
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (screen.pixelColor(x, y) == color)
                 found |= QRect(x, y, 1, 1), ++n;
-    }
     if (count)
         *count = n;
     return found;
@@ -49,14 +45,6 @@ QRect findColor(const QImage& screen, QColor color, int* count = nullptr) {
 int gap(const QRect& a, const QRect& b) {
     return std::max({0, a.left() - b.right(), b.left() - a.right(), a.top() - b.bottom(),
                      b.top() - a.bottom()});
-}
-
-void markWith(QWidget* window, QColor color) {
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, color);
-    window->setPalette(palette);
-    window->setAutoFillBackground(true);
-    window->update();
 }
 
 } // namespace
@@ -74,7 +62,12 @@ private slots:
         app.platform.realSleep = true;
         QList<int> seen;
         app.platform.onSleep = [&] {
-            const QImage screen = captureScreen();
+            const QImage screen = captureScreen().convertToFormat(QImage::Format_RGB32);
+            if (qEnvironmentVariableIsSet("TAVORIN_SHOTS")) // to look at
+                screen.save(
+                    QString("%1/%2-%3.png")
+                        .arg(qEnvironmentVariable("TAVORIN_SHOTS"), QGuiApplication::platformName())
+                        .arg(seen.size() + 1));
             for (int n = 1; n <= 13; ++n) {
                 int count = 0;
                 findColor(screen, Fixture::frameColor(n), &count);
@@ -134,18 +127,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
         app.ui().MnuSeq->trigger(); // table order, and the go-to dialog
         QWidget* dialog = app.window->loadedFrmGoto();
-        markWith(dialog, QColor(0, 255, 255));
+        dialog->setStyleSheet("FrmGoto { background: #00ffff }");
         app.newCharacter();
         QTest::mouseClick(app.ui().CmdFlm, Qt::LeftButton);
         QWidget* film = app.window->loadedFrmPlay();
         QVERIFY(film && QTest::qWaitForWindowExposed(film) && QTest::qWaitForWindowExposed(dialog));
-        markWith(film, QColor(255, 0, 255));
+        film->setStyleSheet("FrmPlay { background: #ff00ff }");
         for (QWidget* window : {dialog, film})
             QCOMPARE(window->windowHandle()->transientParent(), app.window->windowHandle());
         if (QGuiApplication::platformName() == QLatin1String("wayland"))
             return;
         QTest::qWait(300);
-        const QImage screen = captureScreen();
+        const QImage screen = captureScreen().convertToFormat(QImage::Format_RGB32);
         const QRect main = findColor(screen, QColor(0xCE, 0, 0));
         const QRect dialogArea = findColor(screen, QColor(0, 255, 255));
         const QRect filmArea = findColor(screen, QColor(255, 0, 255));
