@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -436,6 +437,12 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         *error = QStringLiteral("cannot create %1").arg(options.out);
         return false;
     }
+    // Half-made files of a run that was killed: SQLite, for one, would open
+    // a leftover database and find its table already there.
+    for (QDirIterator it(options.out, {"*.part"}, QDir::Files | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        QFile::remove(it.next());
     QList<Job> jobs;
     QList<QPair<Output, Speech>> sounds; // with what is said
     QList<ToneSound> toneSounds;

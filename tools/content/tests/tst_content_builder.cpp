@@ -134,6 +134,10 @@ private slots:
         // Nothing changed, nothing made again.
         const Run unchanged = runBuilder({"--table", kSample, "--out", again});
         QVERIFY2(unchanged.out.contains(", 0 built,"), qPrintable(unchanged.out));
+        // A half-made database that a killed run left does not stop the next.
+        QVERIFY(QFile::rename(again + "/DBGrafemi1.sqlite", again + "/DBGrafemi1.sqlite.part"));
+        QCOMPARE(runBuilder({"--table", kSample, "--out", again}).exitCode, 0);
+        QVERIFY(filesUnder(again).filter(".part").isEmpty());
         // The films are what the media window shows at their own size.
         const QString film = m_app + '/' + filesUnder(m_app).filter(".wmv").value(0);
         QByteArray probe;
