@@ -2,7 +2,6 @@
 // folder and again into another, with the same bytes; and the five tones of
 // one syllable as heard.
 #include "Tones.h"
-#include "Tools.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -102,10 +101,9 @@ private slots:
         QVERIFY2(heard[tone - 1], figuresText(ma).toUtf8());
     }
 
-    // Every picture also at double density: twice the size; the same drawing,
-    // reduced nearer the plain one than that is to itself moved a pixel; and
-    // sharper than the plain one enlarged, which spreads each edge over both
-    // pixels of a column pair, or repeats one.
+    // Every picture also at double density: twice the size; the same drawing
+    // (reduced, nearer the plain one than that is to itself moved a pixel); sharper
+    // than the plain one enlarged, which spreads an edge over a column pair or repeats one.
     void highDensityPictures_data() {
         QTest::addColumn<QString>("path");
         for (const char* path :
@@ -136,18 +134,16 @@ private slots:
         QVERIFY2(unchanged.out.contains(", 0 built,"), qPrintable(unchanged.out));
         // A half-made database that a killed run left does not stop the next.
         QVERIFY(QFile::rename(again + "/DBGrafemi1.sqlite", again + "/DBGrafemi1.sqlite.part"));
-        QCOMPARE(runBuilder({"--table", kSample, "--out", again}).exitCode, 0);
-        QVERIFY(filesUnder(again).filter(".part").isEmpty());
+        QVERIFY(runBuilder({"--table", kSample, "--out", again}).exitCode == 0 &&
+                filesUnder(again).filter(".part").isEmpty());
         // The films are what the media window shows at their own size.
         const QString film = m_app + '/' + filesUnder(m_app).filter(".wmv").value(0);
-        QByteArray probe;
-        QString error;
-        QVERIFY2(runTool("ffprobe",
-                         {"-v", "error", "-show_entries", "stream=codec_name,width,height", "-of",
-                          "default=nw=1:nk=1", film},
-                         {}, &probe, &error),
-                 qPrintable(error));
-        QCOMPARE(probe.simplified(), "wmv2 180 150");
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,width,height",
+                                "-of", "default=nw=1:nk=1", film});
+        QVERIFY(probe.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()).simplified(),
+                 QStringLiteral("wmv2 180 150"));
     }
 };
 
