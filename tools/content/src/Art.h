@@ -16,6 +16,9 @@ inline constexpr int kIconSide = 32;
 inline constexpr int kDragonFrames = 13;
 inline constexpr int kPosterWidth = 538;
 inline constexpr int kPosterHeight = 358;
+// Pictures the program shows are also written at this many times their size
+// for high-density screens, as Qt names them: <name>@2x.<ext>.
+inline constexpr int kHighDensity = 2;
 // The picture box and the buttons are this grey; art with soft edges is
 // blended onto it.
 inline const QColor kButtonGrey(192, 192, 192);
@@ -26,7 +29,9 @@ bool loadKaiFont(QFont* font, QByteArray* fingerprint, QString* error);
 bool kaiHasCharacter(const QFont& font, const QString& character);
 
 // 84x84 picture of a character, dark ink on light paper, centred on its ink.
-QImage renderCharacterPicture(const QString& character, const QFont& kai);
+// With `scale` above 1 every picture below is drawn again at that many times
+// its size, from the same shapes, not enlarged.
+QImage renderCharacterPicture(const QString& character, const QFont& kai, int scale = 1);
 
 struct Theme {
     QString folder;
@@ -36,16 +41,16 @@ const QList<Theme>& themes();
 // Refresh, Wizard, Trash, Close, Write, Match, Sound.
 const QStringList& themeIconNames();
 // 32x32 icon with transparent background; `theme` is a folder name.
-QImage renderThemeIcon(const QString& theme, const QString& icon);
+QImage renderThemeIcon(const QString& theme, const QString& icon, int scale = 1);
 
 // Frame 1..13 of the dragon that crosses the picture box.
-QImage renderDragonFrame(int index);
+QImage renderDragonFrame(int index, int scale = 1);
 // Shown in the picture box after everything is cleared.
-QImage renderDragonPicture();
+QImage renderDragonPicture(int scale = 1);
 // Light window background behind all controls.
-QImage renderPoster(const QFont& kai);
+QImage renderPoster(const QFont& kai, int scale = 1);
 // The program's compiled-in start picture (84x84) and window icon (32x32).
-QImage renderStartPicture(const QFont& kai);
+QImage renderStartPicture(const QFont& kai, int scale = 1);
 QImage renderProgramIcon(const QFont& kai, int side = kIconSide);
 // The same icon for desktop menus and docks: every size a theme looks for,
 // and an SVG with a 32x32 view box.

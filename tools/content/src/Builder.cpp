@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -58,6 +59,20 @@ Job single(const QString& path, const QByteArray& hash, int weight,
     return Job{{Output{path, hash}}, weight, [make](const QStringList& targets, QString* error) {
                    return make(targets.first(), error);
                }};
+}
+
+// Where the picture at `path` is written `scale` times larger, and what
+// its hash is made of: the plain size keeps the name and the inputs it always had.
+QString atScale(const QString& path, int scale) {
+    if (scale == 1)
+        return path;
+    const qsizetype dot = path.lastIndexOf('.');
+    return path.left(dot) + QStringLiteral("@%1x").arg(scale) + path.mid(dot);
+}
+QStringList keyAt(QStringList parts, int scale) {
+    if (scale != 1)
+        parts << QStringLiteral("@%1x").arg(scale);
+    return parts;
 }
 
 QByteArray hashOf(const QStringList& parts, const QByteArray& extra = {}) {
@@ -287,25 +302,29 @@ private:
     QElapsedTimer m_clock;
 };
 
-// Every row has its three files and every picture decodes at its size.
+// Every row has its three files and every picture decodes at its size, and
+// its high-density version at that size times kHighDensity.
 bool checkFolder(const QString& folder, const QList<CharacterRow>& rows, QString* error) {
     const QDir dir(folder);
-    auto decodes = [&](const QString& relative, QSize size) {
-        QImageReader reader(dir.filePath(relative));
-        const QImage image = reader.read();
-        if (image.isNull()) {
-            *error =
-                QStringLiteral("check: %1 does not decode: %2").arg(relative, reader.errorString());
-            return false;
-        }
-        if (size.isValid() && image.size() != size) {
-            *error = QStringLiteral("check: %1 is %2x%3, not %4x%5")
-                         .arg(relative)
-                         .arg(image.width())
-                         .arg(image.height())
-                         .arg(size.width())
-                         .arg(size.height());
-            return false;
+    auto decodes = [&](const QString& path, QSize size) {
+        for (const int scale : {1, kHighDensity}) {
+            const QString relative = atScale(path, scale);
+            QImageReader reader(dir.filePath(relative));
+            const QImage image = reader.read();
+            if (image.isNull()) {
+                *error = QStringLiteral("check: %1 does not decode: %2")
+                             .arg(relative, reader.errorString());
+                return false;
+            }
+            if (image.size() != size * scale) {
+                *error = QStringLiteral("check: %1 is %2x%3, not %4x%5")
+                             .arg(relative)
+                             .arg(image.width())
+                             .arg(image.height())
+                             .arg(size.width() * scale)
+                             .arg(size.height() * scale);
+                return false;
+            }
         }
         return true;
     };
@@ -418,6 +437,12 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         *error = QStringLiteral("cannot create %1").arg(options.out);
         return false;
     }
+    // Half-made files of a run that was killed: SQLite, for one, would open
+    // a leftover database and find its table already there.
+    for (QDirIterator it(options.out, {"*.part"}, QDir::Files | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        QFile::remove(it.next());
     QList<Job> jobs;
     QList<QPair<Output, Speech>> sounds; // with what is said
     QList<ToneSound> toneSounds;
@@ -453,11 +478,14 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         const QString picture = "Grafemi/" + row.picture + ".jpg";
         if (claim(picture, row.character, row.n)) {
             const QString character = row.character;
-            jobs << single(picture, hashOf({"picture", art, character, fontHex}), 1,
-                           [character, kai](const QString& target, QString* e) {
-                               return writeImage(renderCharacterPicture(character, kai), target,
-                                                 "JPEG", e);
-                           });
+            madeFrom.insert(atScale(picture, kHighDensity), character);
+            for (const int scale : {1, kHighDensity})
+                jobs << single(atScale(picture, scale),
+                               hashOf(keyAt({"picture", art, character, fontHex}, scale)), scale,
+                               [character, kai, scale](const QString& target, QString* e) {
+                                   return writeImage(renderCharacterPicture(character, kai, scale),
+                                                     target, "JPEG", e);
+                               });
         } else if (!error->isEmpty()) {
             return false;
         }
@@ -499,28 +527,33 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         "DBGrafemi1.sqlite", hashOf(QStringList{"db", media} + tableText), 2,
         [rows](const QString& target, QString* e) { return writeDatabase(rows, target, e); });
 
-    for (const Theme& theme : themes())
-        for (const QString& icon : themeIconNames()) {
-            const QString path = QStringLiteral("Grafica/Temi/%1/%2.gif").arg(theme.folder, icon);
-            jobs << single(path, hashOf({"icon", art, theme.folder, icon}), 1,
-                           [theme, icon](const QString& target, QString* e) {
-                               return writeGifFile(renderThemeIcon(theme.folder, icon), target, e);
+    for (const int scale : {1, kHighDensity}) {
+        for (const Theme& theme : themes())
+            for (const QString& icon : themeIconNames()) {
+                const QString path =
+                    QStringLiteral("Grafica/Temi/%1/%2.gif").arg(theme.folder, icon);
+                jobs << single(
+                    atScale(path, scale), hashOf(keyAt({"icon", art, theme.folder, icon}, scale)),
+                    scale, [theme, icon, scale](const QString& target, QString* e) {
+                        return writeGifFile(renderThemeIcon(theme.folder, icon, scale), target, e);
+                    });
+            }
+        for (int i = 1; i <= kDragonFrames; ++i)
+            jobs << single(atScale(QStringLiteral("Grafica/Frames/DF_%1.gif").arg(i), scale),
+                           hashOf(keyAt({"frame", art, QString::number(i)}, scale)), scale,
+                           [i, scale](const QString& target, QString* e) {
+                               return writeGifFile(renderDragonFrame(i, scale), target, e);
                            });
-        }
-    for (int i = 1; i <= kDragonFrames; ++i)
-        jobs << single(QStringLiteral("Grafica/Frames/DF_%1.gif").arg(i),
-                       hashOf({"frame", art, QString::number(i)}), 1,
-                       [i](const QString& target, QString* e) {
-                           return writeGifFile(renderDragonFrame(i), target, e);
+        jobs << single(atScale("Grafica/dragon.gif", scale), hashOf(keyAt({"dragon", art}, scale)),
+                       scale, [scale](const QString& target, QString* e) {
+                           return writeGifFile(renderDragonPicture(scale), target, e);
                        });
-    jobs << single("Grafica/dragon.gif", hashOf({"dragon", art}), 1,
-                   [](const QString& target, QString* e) {
-                       return writeGifFile(renderDragonPicture(), target, e);
-                   });
-    jobs << single("Grafica/DragonPoster.jpg", hashOf({"poster", art, fontHex}), 2,
-                   [kai](const QString& target, QString* e) {
-                       return writeImage(renderPoster(kai), target, "JPEG", e);
-                   });
+        jobs << single(atScale("Grafica/DragonPoster.jpg", scale),
+                       hashOf(keyAt({"poster", art, fontHex}, scale)), 2 * scale,
+                       [kai, scale](const QString& target, QString* e) {
+                           return writeImage(renderPoster(kai, scale), target, "JPEG", e);
+                       });
+    }
 
     const QString arphic = strokeDir.filePath("ARPHICPL.TXT");
     jobs << single(
@@ -692,6 +725,8 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
         const QDir artDir(options.programArt);
         if (!QDir().mkpath(options.programArt) ||
             !writeGifFile(renderStartPicture(kai), artDir.filePath("start.gif"), error) ||
+            !writeGifFile(renderStartPicture(kai, kHighDensity),
+                          artDir.filePath(atScale("start.gif", kHighDensity)), error) ||
             !writeImage(renderProgramIcon(kai), artDir.filePath("icon.png"), "PNG", error))
             return false;
     }

@@ -34,22 +34,25 @@ bool kaiHasCharacter(const QFont& font, const QString& character) {
     return codes.size() == 1 && QRawFont::fromFont(font).supportsCharacter(codes.first());
 }
 
-QImage renderCharacterPicture(const QString& character, const QFont& kai) {
-    QImage image(kPictureSide, kPictureSide, QImage::Format_RGB32);
+QImage renderCharacterPicture(const QString& character, const QFont& kai, int scale) {
+    const int side = kPictureSide * scale;
+    QImage image(side, side, QImage::Format_RGB32);
     image.fill(QColor(255, 254, 250));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
 
+    // The outline is taken at the size it is drawn, so a larger picture gets
+    // the font's own detail.
     QFont font = kai;
-    font.setPixelSize(68);
+    font.setPixelSize(68 * scale);
     QPainterPath glyph;
     glyph.addText(0, 0, font, character);
     // Centre the ink, not the em box: Kai glyphs sit unevenly in theirs.
     const QRectF ink = glyph.boundingRect();
-    const double limit = kPictureSide - 12.0;
-    const double scale = std::min(1.0, limit / std::max(ink.width(), ink.height()));
-    painter.translate(kPictureSide / 2.0, kPictureSide / 2.0);
-    painter.scale(scale, scale);
+    const double limit = side - 12.0 * scale;
+    const double fit = std::min(1.0, limit / std::max(ink.width(), ink.height()));
+    painter.translate(side / 2.0, side / 2.0);
+    painter.scale(fit, fit);
     painter.translate(-ink.center());
     painter.fillPath(glyph, QColor(22, 20, 18));
     return image;

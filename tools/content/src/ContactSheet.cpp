@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QImageReader>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -48,7 +49,8 @@ bool writeContactSheet(const QString& appFolder, const QString& png, QString* er
     QPainter p(&sheet);
     p.setPen(Qt::white);
     int y = 6;
-    // Icons on the button grey, one theme a row, at their size and doubled.
+    // Icons on the button grey, one theme a row, at their size and at double
+    // density.
     for (const Theme& theme : themes()) {
         p.fillRect(QRect(left - 4, y, 7 * 38 + 4, 68), kButtonGrey);
         p.drawText(QRect(4, y, left - 8, 68), Qt::AlignVCenter, theme.folder);
@@ -57,7 +59,9 @@ bool writeContactSheet(const QString& appFolder, const QString& png, QString* er
                 dir.filePath("Grafica/Temi/" + theme.folder + "/" + themeIconNames()[i] + ".gif"));
             p.drawImage(left + i * 38, y + 18, icon);
             p.fillRect(QRect(left + 7 * 38 + 10 + i * 70, y, 68, 68), kButtonGrey);
-            p.drawImage(QRect(left + 7 * 38 + 12 + i * 70, y + 2, 64, 64), icon);
+            p.drawImage(QRect(left + 7 * 38 + 12 + i * 70, y + 2, 64, 64),
+                        readImage(dir.filePath("Grafica/Temi/" + theme.folder + "/" +
+                                               themeIconNames()[i] + "@2x.gif")));
         }
         y += 72;
     }
@@ -68,8 +72,9 @@ bool writeContactSheet(const QString& appFolder, const QString& png, QString* er
     p.drawImage(4 + 6 * 88, y + 88, readImage(dir.filePath("Grafica/dragon.gif")));
     y += 180;
     p.drawImage(4, y, readImage(dir.filePath("Grafica/DragonPoster.jpg")));
-    const QStringList grafemi =
-        QDir(dir.filePath("Grafemi")).entryList({"*.jpg"}, QDir::Files, QDir::Name);
+    const QStringList grafemi = QDir(dir.filePath("Grafemi"))
+                                    .entryList({"*.jpg"}, QDir::Files, QDir::Name)
+                                    .filter(QRegularExpression("(?<!@2x)\\.jpg$"));
     for (int i = 0; i < std::min<qsizetype>(grafemi.size(), 12); ++i)
         p.drawImage(550 + (i % 6) * 88, y + (i / 6) * 88,
                     readImage(dir.filePath("Grafemi/" + grafemi[i])));

@@ -192,19 +192,20 @@ void drawCloud(QPainter& p, QPointF at, double size, const QColor& colour) {
     p.fillPath(cloud.simplified(), colour);
 }
 
-QImage greyCanvas() {
-    QImage image(kPictureSide, kPictureSide, QImage::Format_RGB32);
+QImage greyCanvas(int scale = 1) {
+    QImage image(kPictureSide * scale, kPictureSide * scale, QImage::Format_RGB32);
     image.fill(kButtonGrey);
     return image;
 }
 
 } // namespace
 
-QImage renderDragonFrame(int index) {
+QImage renderDragonFrame(int index, int scale) {
     const double t = double(index - 1) / (kDragonFrames - 1);
-    QImage image = greyCanvas();
+    QImage image = greyCanvas(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     // Clouds drift the other way for a sense of flight.
     drawCloud(p, QPointF(70 - 30 * t, 18), 9, QColor(214, 214, 214));
     drawCloud(p, QPointF(20 - 30 * t + (t > 0.6 ? 110 : 0), 70), 7, QColor(208, 208, 208));
@@ -214,10 +215,11 @@ QImage renderDragonFrame(int index) {
     return image;
 }
 
-QImage renderDragonPicture() {
-    QImage image = greyCanvas();
+QImage renderDragonPicture(int scale) {
+    QImage image = greyCanvas(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     drawCloud(p, QPointF(18, 72), 8, QColor(212, 212, 212));
     // The flaming pearl the dragon chases.
     QRadialGradient pearl(QPointF(72, 18), 7);
@@ -232,14 +234,15 @@ QImage renderDragonPicture() {
     return image;
 }
 
-QImage renderPoster(const QFont& kai) {
-    QImage image(kPosterWidth, kPosterHeight, QImage::Format_RGB32);
+QImage renderPoster(const QFont& kai, int scale) {
+    QImage image(kPosterWidth * scale, kPosterHeight * scale, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     QLinearGradient paper(0, 0, 0, kPosterHeight);
     paper.setColorAt(0, QColor(252, 249, 240));
     paper.setColorAt(1, QColor(244, 236, 220));
-    p.fillRect(image.rect(), paper);
+    p.fillRect(QRect(0, 0, kPosterWidth, kPosterHeight), paper);
     for (int i = 0; i < 7; ++i)
         drawCloud(p, QPointF(40 + i * 83, 40 + (i * 97) % 280), 26 + (i % 3) * 8,
                   QColor(255, 255, 255, 150));
@@ -255,19 +258,22 @@ QImage renderPoster(const QFont& kai) {
     {
         QPainter l(&layer);
         l.setRenderHint(QPainter::Antialiasing);
+        l.scale(scale, scale);
         l.translate(262, 196);
         l.scale(4.6, 4.6);
         drawDragon(l, 1.2);
     }
     p.setOpacity(0.2);
+    p.resetTransform(); // the layer is already at the picture's size
     p.drawImage(0, 0, layer);
     return image;
 }
 
-QImage renderStartPicture(const QFont& kai) {
-    QImage image = greyCanvas();
+QImage renderStartPicture(const QFont& kai, int scale) {
+    QImage image = greyCanvas(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     QRadialGradient seal(QPointF(36, 30), 34);
     seal.setColorAt(0, QColor(226, 56, 40));
     seal.setColorAt(1, QColor(170, 20, 16));
@@ -281,6 +287,7 @@ QImage renderStartPicture(const QFont& kai) {
     p.translate(QPointF(42, 36) - glyph.boundingRect().center());
     p.fillPath(glyph, kGold);
     p.resetTransform();
+    p.scale(scale, scale);
     p.translate(40, 70);
     p.scale(0.42, 0.42);
     drawDragon(p, 0.5);

@@ -347,15 +347,16 @@ QImage reducePalette(const QImage& source, int colours) {
     return image;
 }
 
-QImage renderThemeIcon(const QString& theme, const QString& icon) {
+QImage renderThemeIcon(const QString& theme, const QString& icon, int scale) {
     QColor accent;
     for (const Theme& t : themes())
         if (t.folder == theme)
             accent = t.accent;
-    QImage image(kIconSide, kIconSide, QImage::Format_ARGB32);
+    QImage image(kIconSide * scale, kIconSide * scale, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
     drawStyled(painter, theme, accent, iconShape(icon));
     painter.end();
     return flattenForGif(image);

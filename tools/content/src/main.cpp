@@ -27,7 +27,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption strokes("stroke-data", "hanzi-writer-data package folder.", "dir",
                                      TAVORIN_HANZI_DATA_DIR);
     const QCommandLineOption programArt(
-        "program-art", "Also write the program's start.gif and icon.png into this folder.", "dir");
+        "program-art",
+        "Also write the program's start.gif (and start@2x.gif) and icon.png into this folder.",
+        "dir");
     const QCommandLineOption icons(
         "icons", "Write the program's desktop icons (all sizes and SVG) into this hicolor folder.",
         "dir");
