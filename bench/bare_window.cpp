@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floors for the start-up figures: a Qt Widgets program that shows one
 // empty window of the main window's size and does nothing else; with a
 // third argument "label", the same window showing one line of text, which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presses the sound and film buttons of a real quiz window many times, in
 // random order and at random intervals, and fails if the window ever stops
 // answering: a press that does not return, or an event loop that does not

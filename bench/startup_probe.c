@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program and reports how long it took to put its first painted
 // top-level window on the X display, and the program's peak resident memory
 // at that moment; then ends the program.

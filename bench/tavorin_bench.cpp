@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // In-process figures for the steps a learner repeats: opening the table, a
 // new character, the answer check, a theme change, clearing, the dragon.
 //

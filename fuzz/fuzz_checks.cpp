@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The go-to box's number, the tone box's check and the character check that
 // both use, each against what it promises.
 #include "FuzzText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The theme colour text ("&H00BBGGRR") against a plain reading of the same
 // rule: "&H" in either case, one to six hexadecimal digits, nothing else.
 #include "FuzzText.h"

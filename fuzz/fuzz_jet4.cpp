@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Jet 4 header reader and password check on arbitrary first pages and
 // file sizes. Input: a little-endian 64-bit file size, then the first page.
 #include "data/Jet4Header.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole Access load path on damaged files: header and password check,
 // catalog, table definition, usage map, rows and memo chains through libmdb.
 // Every input must end in rows or a PlatformError, never a crash or a hang.

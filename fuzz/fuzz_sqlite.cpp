@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SQLite load path on damaged database files, opened read-only. Every
 // input must end in rows or a PlatformError, and the file must stay as it was.
 #include "FuzzFile.h"

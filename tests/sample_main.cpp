@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a sample application folder, a 460-row table with simple pictures
 // and all of the program's art, for a first run before the full content is
 // built.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data folder and the platform layers over it: a session writes nothing
 // there, names are found whatever their letter case and field values cannot
 // lead out of it; and the colour text and the random numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The character table in both formats: the rows in their order with their
 // NULLs, the record set over them, the Access password, and files that are
 // not what they seem, answered by a message and never a crash.

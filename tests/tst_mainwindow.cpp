@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as it opens, its menus, the themes, the order entries,
 // the keyboard and shutdown.
 #include "app/Startup.h"

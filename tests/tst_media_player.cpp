@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real player: GStreamer's playbin in the media module, playing tiny
 // real MP3 and WMV files on a machine that may have no sound card.
 #include "fixture/TestApp.h"

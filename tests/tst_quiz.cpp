@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One quiz question from start to verdict: the character on show in both
 // orders and both levels, the go-to dialog, the answer check, the tone box,
 // clearing, the "Errore" paths and the poster.

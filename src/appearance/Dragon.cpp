@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dragon animation before a random character, and the dragon poster
 // behind the window.
 #include "app/FrmMain.h"

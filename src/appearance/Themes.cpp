@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Stile" menu: nine themes, each a folder of button pictures and an
 // accent colour.
 #include "app/FrmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/MdbTableLoader.h"
 
 std::unique_ptr<TableLoader> makeMdbLoader() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "quiz/Module1.h"
 
 bool VerificaCaratteri(QString allowed, QString text) {

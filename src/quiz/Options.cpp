@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Opzioni" menu: random or table order, and the level.
 #include "app/FrmMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing a character, the new-character command, the answer check,
 // clearing and the tone box's check.
 #include "app/FrmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program behind the suppressions in lsan.supp: GStreamer alone, with
 // no code of ours, playing one sound to its end through playbin with the
 // sinks the media module uses. Built and run with the sanitizer options of

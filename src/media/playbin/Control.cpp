@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control thread: GStreamer is started here, and every pipeline is
 // made, changed and freed here. Streaming threads only copy what they
 // produce into reports.

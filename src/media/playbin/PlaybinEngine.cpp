@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user-interface side of the media module: the player's state as the
 // program sees it, and the widget that shows the film.
 #include "media/MediaEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Builder.h"
 
 #include "Art.h"
@@ -214,6 +215,18 @@ QByteArray readFile(const QString& path) {
 
 const char* kAttribution = R"(Tavorin demo content: sources and licences
 
+The character table (DBGrafemi1.sqlite): readings, Italian meanings and
+notes written by the Tavorin project, under Creative Commons
+Attribution-ShareAlike 4.0 International (CC-BY-SA-4.0.txt). The meanings
+are derived in part from CC-CEDICT, https://cc-cedict.org/ (MDBG), which is
+under the same licence; its English glosses were selected, translated into
+Italian and shortened, and notes were added.
+
+Theme pictures, dragon frames and the dragon picture (Grafica/) are drawn
+by the Tavorin content builder, under CC BY-SA 4.0. The poster
+(Grafica/DragonPoster.jpg) is too, except the character on it, which is
+drawn with the font AR PL UKai under the Arphic Public License.
+
 Character pictures (Grafemi/) are drawn with the font AR PL UKai,
 Copyright (C) 1994-1999 Arphic Technology Co., Ltd. and the AR PL UKai
 contributors, under the Arphic Public License (ARPHICPL.TXT); the Debian
@@ -223,43 +236,25 @@ fonts-arphic-ukai.copyright.
 Stroke-order films (Filmati/) are drawn from the stroke data of the npm
 package hanzi-writer-data, derived from the Make Me a Hanzi project, whose
 graphics come from the Arphic fonts AR PL KaitiM GB and AR PL UKai; the data
-is under the Arphic Public License (ARPHICPL.TXT).
+is under the Arphic Public License (ARPHICPL.TXT), and so are the films.
 
-The Italian meanings and notes in DBGrafemi1.sqlite are derived in part
-from CC-CEDICT (MDBG), licensed under Creative Commons
-Attribution-ShareAlike 4.0 International (CC BY-SA 4.0); see
-CC-BY-SA-4.0.txt. The meanings are shared under the same licence.
+Pronunciations (Suoni/) are synthesised by eSpeak NG (cmn-latn-pinyin
+voice) and given the pitch contour of their tone by Praat, by Paul Boersma
+and David Weenink (https://www.praat.org/). A program's licence does not in
+general reach what it outputs, but eSpeak NG builds its speech in part
+from the data it ships, and plays recorded samples of that data for
+unvoiced consonants, so parts of that data, which is under the GNU General
+Public License version 3 or later, may be copied into each sound. The
+sounds are therefore distributed under the GNU General Public License,
+version 3 or later (GPL-3.0.txt); espeak-ng.copyright gives eSpeak NG's
+full copyright. Their source is the character table and the Tavorin content
+builder with its Praat script, run with eSpeak NG and Praat. Praat only
+changes the pitch and the length of each sound by overlap-add, as that
+script tells it, and adds no material of its own, so its licence (GNU GPL,
+version 2 or later; praat.copyright) does not reach the sounds.
 
-Pronunciations (Suoni/) are synthesised with eSpeak NG (cmn-latn-pinyin
-voice) and given the pitch contour of their tone with Praat by Paul
-Boersma and David Weenink (https://www.praat.org/), which is licensed
-under the GNU General Public License, version 2 or later;
-praat.copyright gives its full copyright. Both programs are only run as
-tools by the content builder: none of their code is in Tavorin or in
-these files.
-
-Theme pictures, dragon frames and the poster (Grafica/) are drawn by the
-Tavorin content builder.
-)";
-
-const char* kCcBySa = R"(Creative Commons Attribution-ShareAlike 4.0 International (CC BY-SA 4.0)
-https://creativecommons.org/licenses/by-sa/4.0/legalcode
-
-Licensed material: the Italian meanings and notes of the character table
-(table "Tabella" of DBGrafemi1.sqlite, columns "Significato" and "Note"),
-derived in part from CC-CEDICT, https://cc-cedict.org/ (MDBG), which is
-licensed under CC BY-SA 4.0.
-
-Changes: English glosses were selected, translated into Italian and
-shortened; notes were added.
-
-You are free to share and adapt this material for any purpose, even
-commercially, as long as you give appropriate credit, provide a link to the
-licence and indicate if changes were made (Attribution), and distribute
-your contributions under the same licence as the original (ShareAlike).
-No additional restrictions: you may not apply legal terms or technological
-measures that legally restrict others from doing anything the licence
-permits. The full legal code is at the address above.
+The Tavorin program itself is under the GNU General Public License,
+version 3 or later (GPL-3.0.txt).
 )";
 
 class Progress {
@@ -559,9 +554,13 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
     jobs << single(
         "LICENSES/ARPHICPL.TXT", hashOf({"copy"}, readFile(arphic)), 1,
         [arphic](const QString& target, QString* e) { return copyText(arphic, target, e); });
+    // The copyrights of the font, of the voice data in the sounds and of
+    // the program that shaped them, as Debian gives them.
     for (const auto& [copyright, from] :
          {std::pair{QStringLiteral("LICENSES/fonts-arphic-ukai.copyright"),
                     QStringLiteral("/usr/share/doc/fonts-arphic-ukai/copyright")},
+          std::pair{QStringLiteral("LICENSES/espeak-ng.copyright"),
+                    QStringLiteral("/usr/share/doc/espeak-ng-data/copyright")},
           std::pair{QStringLiteral("LICENSES/praat.copyright"),
                     QStringLiteral("/usr/share/doc/praat/copyright")}})
         if (QFile::exists(from))
@@ -571,8 +570,13 @@ bool buildContent(const BuildOptions& options, BuildReport* report, QString* err
     jobs << single(
         "LICENSES/README.txt", hashOf({"text"}, kAttribution), 1,
         [](const QString& target, QString* e) { return writeText(kAttribution, target, e); });
-    jobs << single("LICENSES/CC-BY-SA-4.0.txt", hashOf({"text"}, kCcBySa), 1,
-                   [](const QString& target, QString* e) { return writeText(kCcBySa, target, e); });
+    Q_INIT_RESOURCE(licences);
+    for (const char* text : {"GPL-3.0.txt", "CC-BY-SA-4.0.txt"}) {
+        const QString from = QStringLiteral(":/licences/") + text;
+        jobs << single(
+            QStringLiteral("LICENSES/") + text, hashOf({"copy"}, readFile(from)), 1,
+            [from](const QString& target, QString* e) { return copyText(from, target, e); });
+    }
 
     // Leave out what is already there from the same inputs.
     QHash<QString, Measured> measured;

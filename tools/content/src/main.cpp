@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavorin-content: builds a complete application folder from the character
 // table.
 #include "Art.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The theme icons: the program's nine folders and accents, and each icon in
 // its theme's accent; the desktop icons, the window icon's drawing scaled.
 #include "Art.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The builder end to end: a five-row table into a temporary application
 // folder and again into another, with the same bytes; and the five tones of
 // one syllable as heard.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Gives a syllable spoken by espeak-ng the pitch contour of its tone. Overlap-add
 # (PSOLA) resynthesis changes the pitch and the length of the voiced part and
 # leaves the voice itself as it was.

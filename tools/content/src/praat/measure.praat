@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Praat's own pitch analysis of finished sounds. The builder appends one call
 # per file, with the time step; each prints a line: file, seconds, then time
 # and Hz of every voiced frame.
