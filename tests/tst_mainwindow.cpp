@@ -7,9 +7,11 @@
 #include "fixture/TestApp.h"
 #include "ui_FrmMain.h"
 
+#include <QBitmap>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 
 namespace {
 
@@ -197,6 +199,59 @@ private slots:
             QCOMPARE(app.platform.ends, 1);
             QVERIFY(app.platform.boxes.empty());
         }
+    }
+
+    // At each scale the red frame is one band of one thickness, the window's
+    // lines and the picture box's shadow equally thick all round, the
+    // character 84 pixels, from the double-size file above 1, and at 2 that
+    // file's own pixels.
+    void scaled_data() {
+        QTest::addColumn<double>("scale");
+        for (const double scale : {1.0, 1.25, 1.5, 1.75, 2.0})
+            QTest::newRow(qPrintable(QString::number(scale))) << scale;
+    }
+    void scaled() {
+        QFETCH(double, scale);
+        const QString tag = QTest::currentDataTag();
+        if (qEnvironmentVariable("QT_SCALE_FACTOR") != tag) {
+            // The scale is fixed when a program starts: this row again, in a child.
+            const QString self = QCoreApplication::applicationFilePath();
+            QCOMPARE(QProcess::execute("env", {"QT_SCALE_FACTOR=" + tag, self, "scaled:" + tag}),
+                     0);
+            return;
+        }
+        LoadedApp app;
+        app.useTableOrder();
+        app.window->CmdNewGraf_Click();
+        const QPixmap picture = app.ui().PctGrafema->pixmap();
+        QCOMPARE(picture.deviceIndependentSize(), QSizeF(84, 84));
+        QCOMPARE(picture.devicePixelRatio(), scale > 1 ? 2 : 1);
+        const QImage grab = app.window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        auto accents = [&](const QRect& area, QRgb colour = qRgb(206, 0, 0)) {
+            const QImage mask = grab.copy(area).createMaskFromColor(colour, Qt::MaskOutColor);
+            return QRegion(QBitmap::fromImage(mask)).translated(area.topLeft());
+        };
+        const QPoint at = app.ui().RiqGrafema->mapTo(app.window.get(), QPoint()) * scale;
+        const QRegion red = accents(QRect(at, QSize(90, 90) * scale).adjusted(-3, -3, 3, 3));
+        const QRect frame = red.boundingRect();
+        QVERIFY(qAbs(frame.width() - 90 * scale) <= 1 && qAbs(frame.height() - 90 * scale) <= 1);
+        const int t = (red & QRect(frame.center().x(), frame.top(), 1, 9)).boundingRect().height();
+        QVERIFY((red ^ QRegion(frame).subtracted(frame.adjusted(t, t, -t, -t))).isEmpty());
+        const int w = grab.width(), h = grab.height();
+        QList<int> lines;
+        for (const QRect& line : accents({w / 2, 0, 1, h}) + accents({0, h / 2, w / 4, 1}) +
+                                     accents({w - w / 4, h / 2, w / 4, 1}))
+            lines << qMax(line.width(), line.height());
+        QVERIFY(lines.size() == 4 && lines.count(lines[0]) == 4 && qAbs(lines[0] - 2 * scale) < 1);
+        const QRect box(app.ui().PctGrafema->mapTo(app.window.get(), QPoint()) * scale,
+                        QSize(84, 84) * scale);
+        const QRegion shadow = accents(box, app.ui().PctGrafema->palette().dark().color().rgb());
+        QCOMPARE((shadow & QRect(box.center().x(), box.top(), 1, 9)).boundingRect().height(),
+                 (shadow & QRect(box.left(), box.center().y(), 9, 1)).boundingRect().width());
+        const QImage sharp = QImage(app.path("Grafemi/g001@2x.jpg")).convertToFormat(grab.format());
+        if (scale == 2) // inside the frame
+            QCOMPARE(grab.copy(QRect(box.topLeft() + QPoint(2, 2), QSize(164, 164))),
+                     sharp.copy(0, 0, 164, 164));
     }
 };
 

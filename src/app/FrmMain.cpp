@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 // Lets the window's menu shortcuts act while a text box has the focus: a
@@ -85,6 +87,44 @@ QByteArray formatFromSignature(QIODevice& device) {
     if (head.startsWith("\x89PNG\r\n\x1A\n"))
         return QByteArrayLiteral("png");
     return {};
+}
+
+// A reader for the picture in `device`, its format named from its signature.
+void prepareReader(QImageReader& reader, QIODevice& device) {
+    const QByteArray format = formatFromSignature(device);
+    reader.setDevice(&device);
+    reader.setFormat(format);
+    // A named format still has the other plugins loaded unless the reader is
+    // told not to look any further.
+    reader.setAutoDetectImageFormat(format.isEmpty());
+    reader.setDecideFormatFromContent(format.isEmpty());
+}
+
+QImage readPicture(const QString& file) {
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader;
+    prepareReader(reader, device);
+    return reader.read();
+}
+
+// The size a picture file declares, from its header alone.
+QSize declaredSize(const QString& file) {
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader;
+    prepareReader(reader, device);
+    return reader.size();
+}
+
+// "<name>@2x.<ext>" beside "<name>.<ext>": the toolkit's name for the same
+// picture drawn at twice the size.
+QString doubleSizePath(const QString& programPath) {
+    const qsizetype slash = std::max(programPath.lastIndexOf(u'\\'), programPath.lastIndexOf(u'/'));
+    const qsizetype dot = programPath.lastIndexOf(u'.');
+    return QString(programPath).insert(dot > slash ? dot : programPath.size(), u"@2x");
 }
 
 // The program's icon. Set here rather than in the form: a PNG read by name
@@ -268,17 +308,20 @@ QPixmap FrmMain::pictureOrError(const QString& programPath) const {
     if (!file)
         throw PlatformError(PlatformError::FileNotFound,
                             QStringLiteral("File non trovato: ") + shown);
-    QImage image;
-    QFile device(*file);
-    if (device.open(QIODevice::ReadOnly)) {
-        const QByteArray format = formatFromSignature(device);
-        QImageReader reader(&device, format);
-        // A named format still has the other plugins loaded unless the
-        // reader is told not to look any further.
-        reader.setAutoDetectImageFormat(format.isEmpty());
-        reader.setDecideFormatFromContent(format.isEmpty());
-        image = reader.read();
+    // On a screen of more than one device pixel per pixel, the double-size
+    // picture beside the file, when there is one, is drawn at the file's
+    // size. One of another size, or unreadable, is passed over.
+    if (devicePixelRatioF() > 1) {
+        if (const std::optional<QString> sharp = objFSO->resolveFile(doubleSizePath(programPath))) {
+            QImage image = readPicture(*sharp);
+            const QSize size = declaredSize(*file);
+            if (!image.isNull() && size.isValid() && image.size() == 2 * size) {
+                image.setDevicePixelRatio(2);
+                return QPixmap::fromImage(image);
+            }
+        }
     }
+    const QImage image = readPicture(*file);
     if (image.isNull())
         throw PlatformError(PlatformError::InvalidPicture,
                             QStringLiteral("Immagine non valida: ") + shown);

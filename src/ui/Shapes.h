@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QLabel>
 #include <QPixmap>
 #include <QWidget>
 
@@ -35,6 +36,11 @@ private:
     QColor m_color = Qt::black;
 };
 
+// Shapes are drawn on the device's pixels: at a fractional scale (1.25,
+// 1.5) each edge is rounded to a whole pixel on its own, so that edges that
+// neighbouring widgets share meet, and every line keeps one whole thickness.
+// At scale 1 that is exactly the widget's rectangle.
+
 // A straight line of the window's frame; the widget's rectangle is the line.
 class LineShape : public ColourShape {
     Q_OBJECT
@@ -50,6 +56,20 @@ class ShapeWidget : public ColourShape {
     Q_OBJECT
 public:
     using ColourShape::ColourShape;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The character's picture box: its picture at the top-left corner, inside a
+// sunken panel frame or none. At scale 1 the label draws itself; at other
+// scales the frame and the picture are placed on whole device pixels (the
+// label's own frame lines vary in thickness there), and a picture whose
+// pixels do not match the device's is scaled smoothly.
+class PictureBox : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
