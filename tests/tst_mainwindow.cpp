@@ -243,6 +243,17 @@ private slots:
                                      accents({w - w / 4, h / 2, w / 4, 1}))
             lines << qMax(line.width(), line.height());
         QVERIFY(lines.size() == 4 && lines.count(lines[0]) == 4 && qAbs(lines[0] - 2 * scale) < 1);
+        // The four lines meet at the corners: one whole band, nothing beyond.
+        QRect outer;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                outer |= grab.pixel(x, y) == qRgb(206, 0, 0) ? QRect(x, y, 1, 1) : QRect();
+        const QRect inner = outer.adjusted(lines[0], lines[0], -lines[0], -lines[0]);
+        for (int y = outer.top(); y <= outer.bottom(); ++y)
+            for (int x = outer.left(); x <= outer.right(); ++x)
+                if (!inner.contains(x, y))
+                    QVERIFY2(grab.pixel(x, y) == qRgb(206, 0, 0),
+                             qPrintable(QString("%1,%2").arg(x).arg(y)));
         const QRect box(app.ui().PctGrafema->mapTo(app.window.get(), QPoint()) * scale,
                         QSize(84, 84) * scale);
         const QRegion shadow = accents(box, app.ui().PctGrafema->palette().dark().color().rgb());
