@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quiz window on a real display server, Xvfb for X11 or weston for
 // Wayland (tests/desktop/on-display starts it): what reaches the screen is
 // checked on a capture of the whole screen, as a learner would see it.
@@ -145,6 +146,24 @@ private slots:
         QVERIFY(main.width() > 400 && dialogArea.isValid() && filmArea.isValid());
         QCOMPARE(gap(dialogArea, main), 0);
         QVERIFY2(gap(filmArea, main) <= 40, qPrintable(QString::number(gap(filmArea, main))));
+    }
+
+    // Not a check: with TAVORIN_SHOTS set, a question answered, to look at.
+    void look() {
+        if (!qEnvironmentVariableIsSet("TAVORIN_SHOTS"))
+            QSKIP("only with TAVORIN_SHOTS=<folder>");
+        LoadedApp app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.useTableOrder();
+        app.newCharacter();
+        app.ui().TxtImmSill->setText("ma");
+        QTest::mouseClick(app.ui().CmdMatch, Qt::LeftButton);
+        QTest::qWait(500);
+        captureScreen().save(QString("%1/%2-%3.png")
+                                 .arg(qEnvironmentVariable("TAVORIN_SHOTS"),
+                                      QGuiApplication::platformName(),
+                                      qEnvironmentVariable("TAVORIN_SHOT_TAG", "1")));
     }
 };
 
