@@ -91,6 +91,7 @@ private slots:
         app.newCharacter();
         ui.TxtImmSill->setText("ma");
         QTest::mouseClick(ui.CmdMatch, Qt::LeftButton);
+        QCOMPARE(ui.TxtSolSill->text() + ui.TxtSolTn->text(), QString("ma1")); // either table
         QTest::mouseClick(ui.CmdSnd, Qt::LeftButton);
         QTest::mouseClick(ui.CmdFlm, Qt::LeftButton);
         QTest::qWait(400);
