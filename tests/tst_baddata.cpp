@@ -15,11 +15,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-namespace {
-
 const QString Access = QStringLiteral(TAVORIN_SHARED_DIR "/fixtures/mdb/DBGrafemi1.mdb");
-
-} // namespace
 
 class TestBadData : public QObject {
     Q_OBJECT
