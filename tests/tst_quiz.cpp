@@ -17,20 +17,11 @@ namespace {
 // What a new character makes usable, and what the answer check takes back.
 const QStringList Question{"CmdSnd",   "CmdFlm", "CmdCanc",    "MnuCanc",
                            "CmdMatch", "MnuSlv", "TxtImmSill", "TxtImmTn"};
-const QString NumbersOnly = QStringLiteral("Il campo può contenere solo numeri!");
 
-QLineEdit* txtVai(FrmGoto* dialog) {
-    return ctl<QLineEdit>(dialog, "TxtVai");
-}
-
-// Opens the dialog the way a learner does: "Sequenziale".
-FrmGoto* openGoto(TestApp& app) {
-    ctl<QAction>(app.window.get(), "MnuSeq")->trigger();
-    return app.window->loadedFrmGoto();
-}
-
-QColor background(QWidget* box) {
-    return box->palette().color(QPalette::Active, QPalette::Base);
+// Opens the dialog the way a learner does: "Sequenziale"; and its number box.
+std::pair<FrmGoto*, QLineEdit*> openGoto(TestApp& app) {
+    app.ui().MnuSeq->trigger();
+    return {app.window->loadedFrmGoto(), ctl<QLineEdit>(app.window->loadedFrmGoto(), "TxtVai")};
 }
 
 } // namespace
@@ -64,7 +55,6 @@ private slots:
         LoadedApp app(rows);
         FrmMain& w = *app.window;
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (levelTwo)
             app.ui().MnuLev2->trigger();
         if (r < 0)
@@ -120,10 +110,8 @@ private slots:
         app.useTableOrder();
         ui.MnuLev2->trigger();
         const auto level = [&] {
-            return QString("%1 %2%3")
-                .arg(ui.LblLev->text())
-                .arg(ui.MnuLev1->isChecked())
-                .arg(ui.MnuLev2->isChecked());
+            return ui.LblLev->text() +
+                   QString::asprintf(" %d%d", ui.MnuLev1->isChecked(), ui.MnuLev2->isChecked());
         };
         QCOMPARE(level(), QString("Livello 2 01"));
         app.window->PosStart = "7";
@@ -142,35 +130,32 @@ private slots:
         QTest::addColumn<QString>("tone");
         QTest::addColumn<QString>("typedSyllable");
         QTest::addColumn<QString>("typedTone");
-        QTest::addColumn<bool>("syllableRight");
-        QTest::addColumn<bool>("toneRight");
+        QTest::addColumn<QString>("verdicts"); // syllable and tone: + right, - wrong
         auto row = [](const char* name, const char* syllable, const char* tone,
-                      const QString& typed, const char* typedTone, bool syllableRight,
-                      bool toneRight) {
+                      const QString& typed, const char* typedTone, const char* verdicts) {
             QTest::newRow(name) << QString::fromUtf8(syllable) << QString(tone) << typed
-                                << QString(typedTone) << syllableRight << toneRight;
+                                << QString(typedTone) << QString(verdicts);
         };
-        row("capitals and spaces", "ma", "3", "  Ma ", " 3 ", true, true);
-        row("inner space", "ma", "3", "m a", "3", false, true);
-        row("tab is not trimmed", "ma", "3", "ma\t", "3", false, true);
-        row("placeholders", "ma", "3", "(Sillaba)", "(Tono)", false, false);
-        row("03 is not 3", "ma", "3", "ma", "03", true, false);
-        row("empty tone, empty field", "ma", "", "ma", "", true, true);
-        row("empty tone", "ma", "4", "ma", "", true, false);
-        row("record tone with spaces", " ma ", " 2", "ma", "2", true, false);
-        row("v for ü", "lü", "4", "lv", "4", true, true);
-        row("u: for ü", "lü", "4", "LU:", "4", true, true);
-        row("table typed with v", "lv", "4", "lü", "4", true, true);
-        row("decomposed ü", "lü", "4", QString("lu\u0308"), "4", true, true);
-        row("u is not ü", "lü", "4", "lu", "4", false, true);
+        row("capitals and spaces", "ma", "3", "  Ma ", " 3 ", "++");
+        row("inner space", "ma", "3", "m a", "3", "-+");
+        row("tab is not trimmed", "ma", "3", "ma\t", "3", "-+");
+        row("placeholders", "ma", "3", "(Sillaba)", "(Tono)", "--");
+        row("03 is not 3", "ma", "3", "ma", "03", "+-");
+        row("empty tone, empty field", "ma", "", "ma", "", "++");
+        row("empty tone", "ma", "4", "ma", "", "+-");
+        row("record tone with spaces", " ma ", " 2", "ma", "2", "+-");
+        row("v for ü", "lü", "4", "lv", "4", "++");
+        row("u: for ü", "lü", "4", "LU:", "4", "++");
+        row("table typed with v", "lv", "4", "lü", "4", "++");
+        row("decomposed ü", "lü", "4", QString("lu\u0308"), "4", "++");
+        row("u is not ü", "lü", "4", "lu", "4", "-+");
     }
     void answerVerdicts() {
         QFETCH(QString, syllable);
         QFETCH(QString, tone);
         QFETCH(QString, typedSyllable);
         QFETCH(QString, typedTone);
-        QFETCH(bool, syllableRight);
-        QFETCH(bool, toneRight);
+        QFETCH(QString, verdicts);
         auto rows = Fixture::sampleRows(3);
         rows[1].syllable = syllable;
         rows[1].tone = tone;
@@ -182,17 +167,17 @@ private slots:
         app.newCharacter();
         ui.TxtImmSill->setText(typedSyllable);
         ui.TxtImmTn->setEditText(typedTone);
-        app.platform.boxes.clear();
+        app.platform.boxes.clear(); // the tone box's own refusal is toneCheck's
         QTest::mouseClick(ui.CmdMatch, Qt::LeftButton);
         const QColor right(0, 192, 0), wrong(255, 0, 0);
-        QCOMPARE(background(ui.TxtSolSill), syllableRight ? right : wrong);
-        QCOMPARE(background(ui.TxtSolTn), toneRight ? right : wrong);
+        QCOMPARE(ui.TxtSolSill->palette().color(QPalette::Base),
+                 verdicts[0] == '+' ? right : wrong);
+        QCOMPARE(ui.TxtSolTn->palette().color(QPalette::Base), verdicts[1] == '+' ? right : wrong);
         QCOMPARE(QStringList({ui.TxtSolSill->text(), ui.TxtSolTn->text(),
                               ui.TxtSolSign->toPlainText(), ui.TxtNote->toPlainText()}),
                  QStringList({syllable, tone, "significato 2", "nota 2"}));
-        for (QWidget* box :
-             std::initializer_list<QWidget*>{ui.TxtSolSill, ui.TxtSolTn, ui.TxtSolSign, ui.TxtNote})
-            QVERIFY(box->isVisible());
+        QVERIFY(ui.TxtSolSill->isVisible() && ui.TxtSolTn->isVisible() &&
+                ui.TxtSolSign->isVisible() && ui.TxtNote->isVisible());
         QCOMPARE(app.enabled(Question), QString("11110000"));
         QVERIFY(app.platform.boxes.empty());
     }
@@ -228,6 +213,7 @@ private slots:
         QCOMPARE(tone->count(), 5);
     }
 
+    // Clearing everything, and the poster.
     void clearAll() {
         TestApp app;
         Fixture::writeGif(app.path("Grafica/dragon.gif"), QColor(0, 99, 0), 84);
@@ -274,6 +260,21 @@ private slots:
         QCOMPARE(app.platform.shown(),
                  QStringList{"16 - Immagine non trovata:\n\\grafica\\dragon.gif"});
         QVERIFY(ui.PctGrafema->pixmap().isNull() && !ui.CmdCanc->isEnabled());
+        // The poster: on, kept by a theme, off; one that cannot be loaded
+        // changes nothing but says so.
+        app.platform.boxes.clear();
+        ui.MnuSfd->trigger();
+        QVERIFY(ui.MnuSfd->isChecked());
+        QCOMPARE(ui.centralwidget->backgroundPicture().size(), QSize(538, 358));
+        ui.MnuVS->trigger(); // a theme keeps the poster
+        QVERIFY(ui.MnuSfd->isChecked() && !ui.centralwidget->backgroundPicture().isNull());
+        ui.MnuSfd->trigger();
+        QVERIFY(!ui.MnuSfd->isChecked() && ui.centralwidget->backgroundPicture().isNull());
+        QVERIFY(QFile::remove(app.path("Grafica/DragonPoster.jpg")));
+        ui.MnuSfd->trigger();
+        QVERIFY(!ui.MnuSfd->isChecked());
+        QCOMPARE(app.platform.shown(),
+                 QStringList{"16 - Immagine non trovata:\n\\Grafica\\DragonPoster.jpg"});
     }
 
     // Each "Errore" message, word for word, then the clear-all command.
@@ -313,39 +314,14 @@ private slots:
         if (damage.isEmpty()) // as the go-to dialog could leave it
             app.window->NumRec = 5, app.window->UpperRec = 1000, app.window->CountRec = 1000;
         app.newCharacter();
-        QCOMPARE(app.platform.shown(), QStringList{"16  " + message}); // an empty title
+        const QString shown = "16  " + message; // an empty title
+        QCOMPARE(app.platform.shown(), QStringList{shown});
         QCOMPARE(app.enabled(Question + QStringList{"CmdNewGraf"}), QString("000000001"));
         QVERIFY(app.ui().RiqGrafema->isHidden());
-    }
-
-    void brokenRecordDoesNotStopTableOrder() {
-        TestApp app(5);
-        QVERIFY(QFile::remove(app.path("Grafemi/g002.jpg")));
-        QVERIFY(app.load());
-        app.useTableOrder();
-        app.newCharacter();
-        app.newCharacter();
-        app.newCharacter();
-        QCOMPARE(app.position(), QString("N.  3/225"));
-        QCOMPARE(app.platform.boxes.size(), size_t(1));
-    }
-
-    void poster() {
-        LoadedApp app;
-        QAction* entry = app.ui().MnuSfd;
-        entry->trigger();
-        QVERIFY(entry->isChecked());
-        QCOMPARE(app.ui().centralwidget->backgroundPicture().size(), QSize(538, 358));
-        app.ui().MnuVS->trigger(); // a theme keeps the poster
-        QVERIFY(entry->isChecked() && !app.ui().centralwidget->backgroundPicture().isNull());
-        entry->trigger();
-        QVERIFY(!entry->isChecked() && app.ui().centralwidget->backgroundPicture().isNull());
-        // A poster that cannot be loaded changes nothing but says so.
-        QVERIFY(QFile::remove(app.path("Grafica/DragonPoster.jpg")));
-        entry->trigger();
-        QVERIFY(!entry->isChecked());
-        QCOMPARE(app.platform.shown(),
-                 QStringList{"16 - Immagine non trovata:\n\\Grafica\\DragonPoster.jpg"});
+        if (damage.contains("Grafemi")) { // table order goes on past a broken record
+            app.newCharacter();
+            QCOMPARE(app.position() + app.platform.shown().join(""), "N.  2/225" + shown);
+        }
     }
 
     // A number outside the level or the table is refused with a message, the
@@ -378,8 +354,8 @@ private slots:
         app.window->PosStart = "3";
         app.window->NumRec = 7;
         app.window->show();
-        FrmGoto* dialog = openGoto(app);
-        QTest::keyClicks(txtVai(dialog), typed);
+        const auto [dialog, box] = openGoto(app);
+        QTest::keyClicks(box, typed);
         // The message takes the activation away; the dialog takes it back.
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         app.platform.onMsgBox = [&] {
@@ -392,13 +368,11 @@ private slots:
         QTest::mouseClick(ok, Qt::LeftButton);
         if (record < 0) {
             QCOMPARE(app.platform.shown(), QStringList{"16 - Valore fuori intervallo!"});
-            QCOMPARE(QString("start %1, next %2, on show [%3]")
-                         .arg(app.window->PosStart)
-                         .arg(app.window->NumRec)
-                         .arg(app.position()),
-                     QString("start 3, next 0, on show []"));
-            QVERIFY(dialog->isVisible() && txtVai(dialog)->text().isEmpty());
-            QCOMPARE(dialog->focusWidget(), txtVai(dialog));
+            QCOMPARE(app.window->PosStart + " " + QString::number(app.window->NumRec) +
+                         app.position(),
+                     QString("3 0")); // start and next record kept, nothing on show
+            QVERIFY(dialog->isVisible() && box->text().isEmpty());
+            QCOMPARE(dialog->focusWidget(), box);
             QTRY_COMPARE(QApplication::activeWindow(), dialog);
         } else {
             QVERIFY(app.platform.boxes.empty() && !dialog->isVisible());
@@ -427,10 +401,11 @@ private slots:
         QFETCH(int, messages);
         QFETCH(QString, left);
         LoadedApp app;
-        FrmGoto* dialog = openGoto(app);
-        QTest::keyClicks(txtVai(dialog), keys);
-        QCOMPARE(app.platform.shown(), QStringList(messages, "16 Errore! " + NumbersOnly));
-        QCOMPARE(txtVai(dialog)->text(), left);
+        QLineEdit* box = openGoto(app).second;
+        QTest::keyClicks(box, keys);
+        QCOMPARE(app.platform.shown(),
+                 QStringList(messages, "16 Errore! Il campo può contenere solo numeri!"));
+        QCOMPARE(box->text(), left);
     }
 };
 

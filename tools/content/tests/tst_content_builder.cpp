@@ -24,12 +24,10 @@ struct Run {
 Run runBuilder(const QStringList& arguments) {
     QProcess process;
     process.start(TAVORIN_CONTENT_BUILDER, arguments + QStringList{"--quiet"});
-    Run run;
-    if (process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    const bool ended =
+        process.waitForFinished(240000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 QStringList filesUnder(const QString& folder) {

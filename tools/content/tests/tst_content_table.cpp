@@ -12,16 +12,17 @@ class TstContentTable : public QObject {
 
     QTemporaryDir m_dir;
 
-    // `rows` under a header with every column, read back.
-    QString read(const QByteArray& header, const QByteArray& rows, QList<CharacterRow>* read) {
+    // `rows` under `header`, read back: the reader's error, or nothing.
+    QString read(const QByteArray& header, const QByteArray& rows) {
         const QString path = m_dir.filePath("table.tsv");
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return "cannot write";
         file.write(header + '\n' + rows + '\n');
         file.close();
+        QList<CharacterRow> parsed;
         QString error;
-        return readCharacterTable(path, read, &error) ? QString() : error;
+        return readCharacterTable(path, &parsed, &error) ? QString() : error;
     }
 
 private slots:
@@ -39,31 +40,28 @@ private slots:
     void rejectsBadRows_data() {
         QTest::addColumn<QByteArray>("row");
         QTest::addColumn<QString>("message");
-        QTest::newRow("tone 0") << QByteArray("1\t我\two\t0\tio\t\tc1\two3\tc1") << "tone";
-        QTest::newRow("tone 6") << QByteArray("1\t我\two\t6\tio\t\tc1\two3\tc1") << "tone";
-        QTest::newRow("two characters")
-            << QByteArray("1\t我我\two\t3\tio\t\tc1\two3\tc1") << "character";
-        QTest::newRow("tone in syllable")
-            << QByteArray("1\t我\twǒ\t3\tio\t\tc1\two3\tc1") << "pinyin";
-        QTest::newRow("path in file name")
-            << QByteArray("1\t我\two\t3\tio\t\t../c1\two3\tc1") << "file name";
-        QTest::newRow("empty sound name")
-            << QByteArray("1\t我\two\t3\tio\t\tc1\t\tc1") << "file name";
-        QTest::newRow("short row") << QByteArray("1\t我\two\t3") << "columns";
-        QTest::newRow("row number") << QByteArray("uno\t我\two\t3\tio\t\tc1\two3\tc1") << "number";
+        auto row = [](const char* name, const char* row, const char* message) {
+            QTest::newRow(name) << QByteArray(row) << QString(message);
+        };
+        row("tone 0", "1\t我\two\t0\tio\t\tc1\two3\tc1", "tone");
+        row("tone 6", "1\t我\two\t6\tio\t\tc1\two3\tc1", "tone");
+        row("two characters", "1\t我我\two\t3\tio\t\tc1\two3\tc1", "character");
+        row("tone in syllable", "1\t我\twǒ\t3\tio\t\tc1\two3\tc1", "pinyin");
+        row("path in file name", "1\t我\two\t3\tio\t\t../c1\two3\tc1", "file name");
+        row("empty sound name", "1\t我\two\t3\tio\t\tc1\t\tc1", "file name");
+        row("short row", "1\t我\two\t3", "columns");
+        row("row number", "uno\t我\two\t3\tio\t\tc1\two3\tc1", "number");
     }
     void rejectsBadRows() {
         QFETCH(QByteArray, row);
         QFETCH(QString, message);
-        QList<CharacterRow> rows;
         const QString error = read("n\tchar\tsyllable\ttone\tmeaning\tnotes\tpicture\tsound\tfilm",
-                                   "1\t你\tni\t3\ttu\t\tc0\tni3\tc0\n" + row, &rows);
+                                   "1\t你\tni\t3\ttu\t\tc0\tni3\tc0\n" + row);
         QVERIFY2(error.contains(message) && error.contains(":3:"), qPrintable(error));
     }
 
     void rejectsMissingColumn() {
-        QList<CharacterRow> rows;
-        QVERIFY(read("n\tchar\tsyllable\ttone\tmeaning\tnotes\tpicture\tsound", "", &rows)
+        QVERIFY(read("n\tchar\tsyllable\ttone\tmeaning\tnotes\tpicture\tsound", "")
                     .contains("\"film\""));
     }
 
