@@ -105,13 +105,11 @@ GstPadProbeReturn onSound(GstPad*, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
-// Whatever thread posted the message. Nothing is kept on the bus: what
-// matters goes on as a report, the rest is dropped.
-GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
-    auto* shared = static_cast<Shared*>(data);
+// Whatever thread posted the message: what matters goes on as a report.
+void report(Shared* shared, GstMessage* message) {
     const int generation = g_atomic_int_get(&shared->generation);
     if (generation < 0)
-        return GST_BUS_DROP;
+        return;
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_STATE_CHANGED:
         if (GST_IS_PIPELINE(GST_MESSAGE_SRC(message))) {
@@ -141,6 +139,14 @@ GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
     default:
         break;
     }
+}
+
+// Nothing is kept on the bus.
+GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
+    report(static_cast<Shared*>(data), message);
+    // A sync handler that drops a message owns it. Left alive, each message
+    // would hold its element, and with it every file's decoders, for good.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
@@ -153,27 +159,54 @@ struct Pipeline {
 // paints the pictures) and plays sound on the default output: the
 // automatic sink falls back to a silent one that keeps real time where the
 // machine has no sound output. Empty text on success, else why not.
+// The sound output at half volume: the automatic sink, or a silent one that
+// keeps real time where there is none. The volume is ours rather than
+// playbin's: its own ("soft-volume") is made afresh for every file and the
+// old one is never freed. The sink's pad, for watching the sound, in `sink`.
+GstElement* makeAudioOutput(GstPad*& sink) {
+    GstElement* volume = gst_element_factory_make("volume", nullptr);
+    GstElement* output = gst_element_factory_make("autoaudiosink", nullptr);
+    if (!output) {
+        output = gst_element_factory_make("fakesink", nullptr);
+        if (output)
+            g_object_set(output, "sync", TRUE, nullptr);
+    }
+    if (!volume || !output) {
+        for (GstElement* element : {volume, output})
+            if (element)
+                gst_object_unref(element);
+        return nullptr;
+    }
+    g_object_set(volume, "volume", 0.5, nullptr);
+    GstElement* bin = gst_bin_new(nullptr);
+    gst_bin_add_many(GST_BIN(bin), volume, output, nullptr);
+    gst_element_link(volume, output);
+    GstPad* in = gst_element_get_static_pad(volume, "sink");
+    gst_element_add_pad(bin, gst_ghost_pad_new("sink", in));
+    gst_object_unref(in);
+    sink = gst_element_get_static_pad(output, "sink");
+    return bin;
+}
+
 QString makePipeline(int player, Pipeline& pipeline) {
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     GstElement* video = gst_element_factory_make("appsink", nullptr);
-    GstElement* audio = gst_element_factory_make("autoaudiosink", nullptr);
-    if (!audio) {
-        audio = gst_element_factory_make("fakesink", nullptr);
-        if (audio)
-            g_object_set(audio, "sync", TRUE, nullptr);
-    }
+    GstPad* sound = nullptr;
+    GstElement* audio = makeAudioOutput(sound);
     if (!playbin || !video || !audio) {
         for (GstElement* element : {playbin, video, audio})
             if (element)
                 gst_object_unref(element);
-        return QStringLiteral("GStreamer non ha gli elementi di base (playbin, appsink): "
+        if (sound)
+            gst_object_unref(sound);
+        return QStringLiteral("GStreamer non ha gli elementi di base (playbin, appsink, volume): "
                               "manca il pacchetto gstreamer1.0-plugins-base.");
     }
     auto* shared = g_atomic_rc_box_new0(Shared);
     shared->player = player;
 
-    // Half volume, the file's own speed, no subtitles or visualisations.
-    gst_util_set_object_arg(G_OBJECT(playbin), "flags", "audio+video+soft-volume");
+    // The file's own speed, no subtitles or visualisations.
+    gst_util_set_object_arg(G_OBJECT(playbin), "flags", "audio+video");
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
 #if G_BYTE_ORDER == G_LITTLE_ENDIAN
                                         "BGRx",
@@ -187,12 +220,11 @@ QString makePipeline(int player, Pipeline& pipeline) {
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = onSample;
     gst_app_sink_set_callbacks(GST_APP_SINK(video), &callbacks, acquire(shared), release);
-    if (GstPad* pad = gst_element_get_static_pad(audio, "sink")) {
-        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, onSound, acquire(shared), release);
-        gst_object_unref(pad);
+    if (sound) {
+        gst_pad_add_probe(sound, GST_PAD_PROBE_TYPE_BUFFER, onSound, acquire(shared), release);
+        gst_object_unref(sound);
     }
-    g_object_set(playbin, "volume", 0.5, "mute", FALSE, "video-sink", video, "audio-sink", audio,
-                 nullptr);
+    g_object_set(playbin, "video-sink", video, "audio-sink", audio, nullptr);
     GstBus* bus = gst_element_get_bus(playbin);
     gst_bus_set_sync_handler(bus, onMessage, acquire(shared), release);
     gst_object_unref(bus);
