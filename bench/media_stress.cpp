@@ -1,11 +1,14 @@
 // Presses the sound and film buttons of a real quiz window many times, in
 // random order and at random intervals, and fails if the window ever stops
-// answering: a press that does not return, or an event loop that does not
-// turn, within the limit. The media are real files (short MP3 sounds, WMV
+// answering (a press that does not return, or an event loop that does not
+// turn, within the limit) or if its resident memory grows from the end of
+// the warm-up (the first 50 presses) to the end by more than 2 MiB per 1,000
+// presses, with 1 MiB of slack for a short run. The media are real files (short MP3 sounds, WMV
 // films, one of each that cannot be played, one of each missing), so every
 // press goes through the real player.
 //
 //   media-stress [--sounds N] [--films N] [--seed N] [--max-wait MS] [--limit MS]
+//                [--max-growth KIB]
 //
 // Defaults are the short form run by the tests: 80 sounds and 20 films with
 // waits of 0 to 200 ms. The full form is --sounds 500 --films 100. With
@@ -104,6 +107,16 @@ void wait(int ms) {
     g_lastTurn = nowMs();
 }
 
+long residentKib() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
 QString makeMedia(const QString& app) {
     QDir dir(app);
     if (!dir.mkpath(QStringLiteral("Suoni")) || !dir.mkpath(QStringLiteral("Filmati")))
@@ -194,6 +207,13 @@ int main(int argc, char* argv[]) {
     QObject::connect(&beat, &QTimer::timeout, [] { g_lastTurn = nowMs(); });
     beat.start(20);
 
+    constexpr int warmUp = 50;
+    const int measured = std::max(0, sounds + films - warmUp);
+    const long maxGrowth =
+        argument(args, QStringLiteral("--max-growth"), 1024 + 2048 * measured / 1000);
+    long warmKib = 0;
+    int presses = 0;
+
     std::vector<std::int64_t> pressUs;
     int clicks = 0, closes = 0;
     std::uniform_int_distribution<int> record(0, 5), waitMs(0, maxWait), percent(0, 99);
@@ -227,6 +247,8 @@ int main(int argc, char* argv[]) {
             timed("close", [&] { media->close(); });
             wait(waitMs(random) / 4);
         }
+        if (++presses == warmUp)
+            warmKib = residentKib();
     }
 
     // Still alive: a good sound plays.
@@ -241,6 +263,7 @@ int main(int argc, char* argv[]) {
         playing = window->loadedFrmPlay() &&
                   window->loadedFrmPlay()->WMPlayer().playState() == MediaPlayer::wmppsPlaying;
     }
+    const long endKib = residentKib();
     timed("shutdown", [&] { window.reset(); });
     g_watching = false;
     dog.join();
@@ -251,20 +274,26 @@ int main(int argc, char* argv[]) {
         return sorted.empty() ? 0.0
                               : double(sorted[size_t(q * double(sorted.size() - 1))]) / 1000.0;
     };
-    // The only messages are those for the missing files of row 6.
+    // The only messages are those for the files of rows 5 and 6, broken or missing.
     int otherMessages = 0;
     for (const RecordingPlatform::MsgBoxCall& box : platform.boxes)
         if (box.text != QStringLiteral("Audio non disponibile") &&
             box.text != QStringLiteral("Video non disponibile"))
             ++otherMessages;
+    const long growth = endKib - warmKib;
     std::printf("media-stress: seed %u, %d sounds, %d films, %d clicks, %d closes, %zu messages; "
                 "press median %.1f ms, p99 %.1f ms, slowest %.1f ms; final sound %s\n",
                 seed, sounds, films, clicks, closes, platform.boxes.size(), at(0.5), at(0.99),
                 at(1.0), playing ? "played" : "DID NOT PLAY");
-    if (!playing || otherMessages > 0) {
-        std::printf("media-stress: FAILED: %s\n", !playing
-                                                      ? "the player no longer plays"
-                                                      : "a message other than the missing files'");
+    std::printf("media-stress: resident memory after %d presses %ld KiB, at the end %ld KiB: "
+                "%+ld KiB over %d presses (at most %ld KiB)\n",
+                warmUp, warmKib, endKib, growth, measured, maxGrowth);
+    const char* failure = !playing            ? "the player no longer plays"
+                          : otherMessages > 0 ? "a message other than the unplayable files'"
+                          : warmKib > 0 && growth > maxGrowth ? "memory grows with the presses"
+                                                              : nullptr;
+    if (failure) {
+        std::printf("media-stress: FAILED: %s\n", failure);
         return 1;
     }
     std::printf("media-stress: passed\n");

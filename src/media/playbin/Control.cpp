@@ -9,6 +9,8 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <malloc.h>
+
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -241,6 +243,13 @@ void dispose(Pipeline& pipeline) {
     release(pipeline.shared);
 }
 
+// A file has been let go: the memory its decoders and pictures used, now
+// free but scattered over the arenas, goes back to the system. (A few
+// milliseconds, on this thread, while nothing plays.)
+void giveBack() {
+    malloc_trim(0);
+}
+
 void carryOut(const Command& command, std::map<int, Pipeline>& pipelines, const QString& problem) {
     if (command.kind == Command::Create) {
         Pipeline pipeline;
@@ -284,12 +293,15 @@ void carryOut(const Command& command, std::map<int, Pipeline>& pipelines, const 
             gst_element_set_state(playbin, GST_STATE_PAUSED);
         break;
     case Command::Stop:
-        if (current)
+        if (current) {
             gst_element_set_state(playbin, GST_STATE_NULL);
+            giveBack();
+        }
         break;
     case Command::Close:
         gst_element_set_state(playbin, GST_STATE_NULL);
         g_atomic_int_set(&pipeline.shared->generation, command.generation);
+        giveBack();
         break;
     case Command::QueryDuration: {
         gint64 duration = 0;
@@ -367,6 +379,11 @@ struct Finish {
 } // namespace
 
 void start(QObject* receiver) {
+    // Each streaming thread would otherwise get a malloc arena of its own;
+    // the films' pictures, made on one thread and freed on another, leave
+    // those arenas fragmented, and the resident memory then creeps up with
+    // every film. Two arenas hold it level at no measurable cost in speed.
+    mallopt(M_ARENA_MAX, 2);
     g_receiver = receiver;
     g_commands = g_async_queue_new();
     g_thread = g_thread_new("tavorin-media", run, nullptr);
