@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -309,6 +310,60 @@ private slots:
         window = quiz.window->loadedFrmPlay();
         quiz.window->close();
         QVERIFY(quiz.platform.ends == 1 && !quiz.window->loadedFrmPlay() && !window);
+    }
+
+    void damagedFileIsAnswered_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("film, 1200 bytes")
+            << "Filmati/f002.wmv" << 1200 << "64 - Video non disponibile";
+        QTest::newRow("film, 3000 bytes")
+            << "Filmati/f002.wmv" << 3000 << "64 - Video non disponibile";
+        QTest::newRow("sound, its tag alone")
+            << "Suoni/s002.mp3" << 100 << "64 - Audio non disponibile";
+    }
+
+    // A cut-off file is answered as a missing one, in time, once; then the
+    // next press plays, whichever file it is for.
+    void damagedFileIsAnswered() {
+        QFETCH(QString, name);
+        QFETCH(int, bytes);
+        QFETCH(QString, message);
+        Quiz quiz(file("short.mp3"), file("film.wmv"));
+        QFile whole(file(name.startsWith("Suoni") ? "short.mp3" : "film.wmv")),
+            cut(quiz.path(name));
+        QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+        QCOMPARE(cut.write(whole.read(bytes)), bytes);
+        cut.close();
+        quiz.show(1);
+        QElapsedTimer clock;
+        clock.start();
+        name.startsWith("Suoni") ? quiz.pressSound() : quiz.pressFilm();
+        QTRY_VERIFY_WITH_TIMEOUT(!quiz.platform.boxes.empty(), 6000);
+        QVERIFY2(clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(300);
+        QCOMPARE(quiz.platform.shown(), QStringList{message});
+        quiz.show(0);
+        name.startsWith("Suoni") ? quiz.pressFilm() : quiz.pressSound();
+        QTRY_COMPARE_WITH_TIMEOUT(quiz.player().playState(), int(MediaPlayer::wmppsPlaying), 5000);
+        QCOMPARE(quiz.platform.boxes.size(), size_t(1));
+    }
+
+    // A library beside a copy of the program is never opened: a copy of
+    // this test, with one beside it that ends any process loading it,
+    // still plays.
+    void moduleBesideCopiedProgramIsIgnored() {
+        QTemporaryDir copy;
+        const QString program = copy.filePath(QStringLiteral("tst_media_player"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QVERIFY(QFile::copy(QStringLiteral(TAVORIN_PLANTED_MODULE),
+                            copy.filePath(QStringLiteral("tavorin-media.so"))));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(program, {QStringLiteral("startsOnFirstPress")});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
     }
 
     // Like any platform part that fails: one message naming what is missing,
