@@ -14,11 +14,21 @@
 // waits of 0 to 200 ms. The full form is --sounds 875 --films 175. With
 // TAVORIN_STRESS_GDB=1 a stuck run prints every thread's stack before it
 // fails. Exit status: 0 passed, 1 failed, 2 could not set up.
+//
+//   media-stress --latency N [--app DIR]
+//
+// measures instead, for bench/run: the time from a sound press to its first
+// buffer at the sound output, for the first press and N later ones (a file
+// ended before each); from a film press to its first picture painted; and
+// the resident memory after the first sound and after the first film. One
+// "name value" line each. --app keeps the folder (and its media) there.
 #include "app/FrmMain.h"
 #include "fixture/AppFolder.h"
 #include "fixture/RecordingPlatform.h"
 #include "media/FrmPlay.h"
+#include "media/MediaEngine.h"
 #include "media/MediaPlayer.h"
+#include "media/PlaybinPlayer.h"
 #include "media/TestMedia.h"
 #include "ui_FrmMain.h"
 
@@ -151,6 +161,89 @@ QString makeMedia(const QString& app) {
     return {};
 }
 
+MediaEngine::Watch watchOf(FrmMain& window) {
+    FrmPlay* media = window.loadedFrmPlay();
+    MediaEngine* engine = media ? static_cast<PlaybinPlayer&>(media->WMPlayer()).engine() : nullptr;
+    return engine ? engine->watch() : MediaEngine::Watch();
+}
+
+// Paint events of the film's picture that came after its first frame.
+struct PaintWatch : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && framed)
+            painted = true;
+        return false;
+    }
+    bool framed = false, painted = false;
+};
+
+// Milliseconds from the press until `done`, polling the event loop; -1
+// after 10 s.
+template <typename Done> double untilMs(QToolButton* button, Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    button->click();
+    while (!done()) {
+        if (clock.elapsed() > 10000)
+            return -1;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// The resident memory once the player has nothing loading or playing, so
+// that two readings compare like with like.
+long quietResidentKib(FrmMain& window) {
+    QElapsedTimer clock;
+    clock.start();
+    for (FrmPlay* media = window.loadedFrmPlay();
+         media && clock.elapsed() < 5000 &&
+         (media->WMPlayer().playState() == MediaPlayer::wmppsPlaying ||
+          media->WMPlayer().playState() == MediaPlayer::wmppsTransitioning);
+         media = window.loadedFrmPlay())
+        wait(10);
+    wait(100);
+    return residentKib();
+}
+
+int latency(FrmMain& window, int later) {
+    window.NumRec = 0;
+    window.CmdNewGraf_Click();
+    const auto sounded = [&] { return watchOf(window).audioBuffers > 0; };
+    const auto stopped = [&] {
+        QElapsedTimer clock;
+        clock.start();
+        while (window.loadedFrmPlay()->WMPlayer().playState() != MediaPlayer::wmppsStopped &&
+               clock.elapsed() < 10000)
+            wait(5);
+    };
+    std::printf("sound_first_ms %.2f\n", untilMs(window.form().CmdSnd, sounded));
+    stopped();
+    std::printf("rss_after_first_sound_kib %ld\n", residentKib());
+    std::vector<double> times;
+    for (int i = 0; i < later; ++i) {
+        times.push_back(untilMs(window.form().CmdSnd, sounded));
+        stopped();
+    }
+    std::sort(times.begin(), times.end());
+    if (!times.empty())
+        std::printf("sound_later_ms %.2f\nsound_later_max_ms %.2f\n", times[times.size() / 2],
+                    times.back());
+    PaintWatch paints;
+    const auto painted = [&] {
+        const MediaEngine::Watch now = watchOf(window);
+        if (now.picture && !paints.framed) {
+            now.picture->installEventFilter(&paints);
+            paints.framed = now.frames > 0;
+        }
+        return paints.painted;
+    };
+    std::printf("film_first_painted_ms %.2f\n", untilMs(window.form().CmdFlm, painted));
+    stopped();
+    std::printf("rss_after_first_film_kib %ld\n", residentKib());
+    return 0;
+}
+
 int argument(const QStringList& args, const QString& name, int fallback) {
     const int at = args.indexOf(name);
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
@@ -178,8 +271,13 @@ int main(int argc, char* argv[]) {
     const unsigned seed = static_cast<unsigned>(
         argument(args, QStringLiteral("--seed"), static_cast<int>(std::random_device{}() >> 1)));
 
-    QTemporaryDir app;
-    if (!app.isValid())
+    QTemporaryDir temp;
+    const int appAt = args.indexOf(QStringLiteral("--app"));
+    struct {
+        QString folder;
+        QString path() const { return folder; }
+    } app{appAt >= 0 && appAt + 1 < args.size() ? args.at(appAt + 1) : temp.path()};
+    if (!temp.isValid() || !QDir().mkpath(app.path()))
         return 2;
     Fixture::writeAppFolder(app.path(), Fixture::sampleRows(6));
     const QString error = makeMedia(app.path());
@@ -194,6 +292,8 @@ int main(int argc, char* argv[]) {
         return 2;
     window->show();
     window->findChild<QAction*>(QStringLiteral("MnuSeq"))->trigger();
+    if (args.contains(QStringLiteral("--latency")))
+        return latency(*window, argument(args, QStringLiteral("--latency"), 20));
 
     std::mt19937 random(seed);
     std::vector<const char*> order(static_cast<size_t>(sounds), "sound");
@@ -248,7 +348,7 @@ int main(int argc, char* argv[]) {
             wait(waitMs(random) / 4);
         }
         if (++presses == warmUp)
-            warmKib = residentKib();
+            warmKib = quietResidentKib(*window);
     }
 
     // Still alive: a good sound plays.
@@ -263,7 +363,7 @@ int main(int argc, char* argv[]) {
         playing = window->loadedFrmPlay() &&
                   window->loadedFrmPlay()->WMPlayer().playState() == MediaPlayer::wmppsPlaying;
     }
-    const long endKib = residentKib();
+    const long endKib = quietResidentKib(*window);
     timed("shutdown", [&] { window.reset(); });
     g_watching = false;
     dog.join();
