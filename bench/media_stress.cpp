@@ -21,7 +21,8 @@
 // buffer at the sound output, for the first press and N later ones (a file
 // ended before each); from a film press to its first picture painted; and
 // the resident memory after the first sound and after the first film. One
-// "name value" line each. --app keeps the folder (and its media) there.
+// "name value" line each. --app writes the folder (and its media) there; it
+// must not exist yet.
 #include "app/FrmMain.h"
 #include "fixture/AppFolder.h"
 #include "fixture/RecordingPlatform.h"
