@@ -2,6 +2,7 @@
 #include "media/FrmPlay.h"
 
 #include "media/MediaPlayer.h"
+#include "platform/Platform.h"
 #include "ui_FrmPlay.h"
 
 #include <QCloseEvent>
@@ -11,6 +12,12 @@ FrmPlay::FrmPlay() : ui(std::make_unique<Ui::FrmPlay>()) {
     setAttribute(Qt::WA_DeleteOnClose);
     m_player = MediaPlayer::create(ui->WMPlayer);
     connect(m_player.get(), &MediaPlayer::Click, this, &FrmPlay::WMPlayer_Click);
+    // Told as for a missing file. Queued: the box waits for the learner,
+    // and the player that reported must not be inside the call meanwhile.
+    connect(
+        m_player.get(), &MediaPlayer::Unplayable, this,
+        [this] { Platform::msgBox(m_unplayableMessage, Platform::vbInformation); },
+        Qt::QueuedConnection);
     Form_Load();
 }
 

@@ -21,6 +21,8 @@ public:
 
     Ui::FrmPlay& form() { return *ui; }
     MediaPlayer& WMPlayer() { return *m_player; }
+    // What the learner is told if the file now set cannot be played.
+    void setUnplayableMessage(const QString& text) { m_unplayableMessage = text; }
 
 protected:
     // Form_Unload: never refused.
@@ -34,4 +36,5 @@ private:
     std::unique_ptr<Ui::FrmPlay> ui;
     std::unique_ptr<MediaPlayer> m_player;
     bool m_unloaded = false;
+    QString m_unplayableMessage;
 };

@@ -10,6 +10,10 @@
 
 namespace {
 
+// For a file that is missing, and for one that cannot be played.
+const QString NoSound = QStringLiteral("Audio non disponibile");
+const QString NoFilm = QStringLiteral("Video non disponibile");
+
 // First showing: beside the main window rather than over its buttons, where
 // the screen has room; otherwise wherever the window system puts it.
 void placeBeside(QWidget& window, const QWidget& main) {
@@ -43,10 +47,11 @@ void FrmMain::CmdSnd_Click() {
     // letter case of its name on disk.
     const std::optional<QString> file = objFSO->resolveFile(PercSuono);
     if (!file) {
-        Platform::msgBox(QStringLiteral("Audio non disponibile"), Platform::vbInformation);
+        Platform::msgBox(NoSound, Platform::vbInformation);
         return;
     }
     // The window stays as it is: hidden, or showing the last film's caption.
+    frmPlay().setUnplayableMessage(NoSound);
     MediaPlayer& player = frmPlay().WMPlayer();
     player.setURL(*file);
     player.play();
@@ -55,10 +60,11 @@ void FrmMain::CmdSnd_Click() {
 void FrmMain::CmdFlm_Click() {
     const std::optional<QString> file = objFSO->resolveFile(PercFilmato);
     if (!file) {
-        Platform::msgBox(QStringLiteral("Video non disponibile"), Platform::vbInformation);
+        Platform::msgBox(NoFilm, Platform::vbInformation);
         return;
     }
     FrmPlay& window = frmPlay();
+    window.setUnplayableMessage(NoFilm);
     window.setWindowTitle(SignRec);
     window.WMPlayer().setURL(*file);
     // Modeless and owned by no window: the quiz goes on while it plays.

@@ -39,6 +39,11 @@ public:
     // this machine at all (GStreamer or its basic elements missing); the
     // text says why, in Italian.
     virtual void setUnavailableHandler(std::function<void(const QString&)> handler) = 0;
+    // Called, on the user-interface thread, when the file loaded cannot be
+    // played, or has not begun to play within `LoadLimitMs` of its load:
+    // that attempt is over, and the next load or play starts afresh.
+    virtual void setFailedHandler(std::function<void()> handler) = 0;
+    static constexpr int LoadLimitMs = 5000;
 
     // What a test watches: all of it about the file now loaded.
     struct Watch {
@@ -57,4 +62,4 @@ public:
 // `surface`. The version in the name changes whenever this header does, so
 // that a module of another version is never taken for this one.
 using MediaEngineFactory = MediaEngine* (*)(QWidget* surface);
-inline constexpr char MediaEngineEntryPoint[] = "tavorinMediaEngine1";
+inline constexpr char MediaEngineEntryPoint[] = "tavorinMediaEngine2";

@@ -57,6 +57,9 @@ signals:
     // A click on the picture: button (1 left, 2 right, 4 middle), shift
     // state (1 Shift, 2 Ctrl, 4 Alt) and the position in pixels.
     void Click(short nButton, short nShiftState, int fX, int fY);
+    // The file set cannot be played, or did not begin to play in time; the
+    // attempt is over.
+    void Unplayable();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

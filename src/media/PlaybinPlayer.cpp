@@ -5,7 +5,6 @@
 #include "media/MediaModulePaths.h"
 #include "platform/Platform.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
 
@@ -52,7 +51,9 @@ MediaEngineFactory loadFactory(QString& why) {
 QStringList PlaybinPlayer::moduleCandidates() {
     if (!g_candidateOverride.isEmpty())
         return g_candidateOverride;
-    QStringList paths{QCoreApplication::applicationDirPath() + QStringLiteral("/tavorin-media.so")};
+    // Never the program's own folder: that may be a data folder, and
+    // nothing that comes with the data runs.
+    QStringList paths;
     for (const QString& path : {QStringLiteral(TAVORIN_MEDIA_MODULE_BUILT),
                                 QStringLiteral(TAVORIN_MEDIA_MODULE_INSTALLED)})
         if (!path.isEmpty() && !paths.contains(path))
@@ -74,6 +75,7 @@ PlaybinPlayer::PlaybinPlayer(QWidget* surface) : MediaPlayer(surface) {
     }
     m_engine.reset(factory(surface));
     m_engine->setUnavailableHandler([this](const QString& text) { unavailable(text); });
+    m_engine->setFailedHandler([this] { emit Unplayable(); });
 }
 
 PlaybinPlayer::~PlaybinPlayer() = default;

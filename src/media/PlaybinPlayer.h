@@ -30,9 +30,8 @@ public:
     // What lies behind, for tests; null when the module could not be opened.
     MediaEngine* engine() const { return m_engine.get(); }
 
-    // Where the module is looked for, in order: beside the program (so a
-    // copy of the program carries its module along), then where it was
-    // built, then where it is installed.
+    // Where the module is looked for, in order: where it was built, then
+    // where it is installed; fixed when the program is built.
     static QStringList moduleCandidates();
     // Looks only at `paths` from now on; an empty list restores the
     // default places. For tests.

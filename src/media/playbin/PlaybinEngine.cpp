@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -97,6 +98,14 @@ class PlaybinEngine final : public MediaEngine {
 public:
     explicit PlaybinEngine(QWidget* surface)
         : m_picture(new VideoPicture(surface)), m_player(Hub::instance().add(this)) {
+        m_deadline.setSingleShot(true);
+        m_deadline.setInterval(LoadLimitMs);
+        // A file that neither plays nor fails (a cut-off film may wait for
+        // the rest of itself for ever) is given up.
+        m_deadline.callOnTimeout([this] {
+            if (m_state == Loading)
+                fail(QStringLiteral("il file non è pronto dopo %1 s").arg(LoadLimitMs / 1000));
+        });
         send(Command::Create);
     }
     ~PlaybinEngine() override {
@@ -133,6 +142,7 @@ public:
         m_file.clear();
         m_uri.clear();
         m_state = Undefined;
+        m_deadline.stop();
         m_picture->clear();
         send(Command::Close);
     }
@@ -141,6 +151,7 @@ public:
     void setUnavailableHandler(std::function<void(const QString&)> handler) override {
         m_unavailable = std::move(handler);
     }
+    void setFailedHandler(std::function<void()> handler) override { m_failed = std::move(handler); }
 
     Watch watch() const override {
         Watch watch = m_watch;
@@ -159,6 +170,7 @@ public:
             return;
         switch (report.kind) {
         case Report::Playing:
+            m_deadline.stop();
             if (m_state == Loading)
                 m_state = Playing;
             break;
@@ -167,10 +179,9 @@ public:
             send(Command::Stop);
             break;
         case Report::Failed:
-            // No message: a file that cannot be played stays silent.
-            m_watch.errors << report.text;
-            m_state = Ready;
-            send(Command::Stop);
+            // Once: a broken file may be reported by several elements.
+            if (m_state != Ready)
+                fail(report.text);
             break;
         case Report::Frame:
             ++m_watch.frames;
@@ -196,7 +207,16 @@ private:
     void load() {
         newGeneration();
         m_state = Loading;
+        m_deadline.start();
         send(Command::Open);
+    }
+    void fail(const QString& why) {
+        m_deadline.stop();
+        m_watch.errors << why;
+        m_state = Ready;
+        send(Command::Stop);
+        if (m_failed)
+            m_failed();
     }
     void newGeneration() {
         ++m_generation;
@@ -212,6 +232,8 @@ private:
     QByteArray m_uri;
     Watch m_watch;
     std::function<void(const QString&)> m_unavailable;
+    std::function<void()> m_failed;
+    QTimer m_deadline;
 };
 
 bool Hub::event(QEvent* event) {
@@ -226,6 +248,6 @@ bool Hub::event(QEvent* event) {
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT MediaEngine* tavorinMediaEngine1(QWidget* surface) {
+extern "C" Q_DECL_EXPORT MediaEngine* tavorinMediaEngine2(QWidget* surface) {
     return new PlaybinEngine(surface);
 }
