@@ -54,8 +54,7 @@ class TestDesktop : public QObject {
     Q_OBJECT
 
 private slots:
-    // Every frame is on screen by the end of its pause, in order; the whole
-    // run keeps close to its thirteen pauses.
+    // Every frame is on screen by the end of its pause, in order.
     void dragonFramesReachScreen() {
         LoadedApp app;
         app.window->show();
@@ -64,11 +63,6 @@ private slots:
         QList<int> seen;
         app.platform.onSleep = [&] {
             const QImage screen = captureScreen().convertToFormat(QImage::Format_RGB32);
-            if (qEnvironmentVariableIsSet("TAVORIN_SHOTS")) // to look at
-                screen.save(
-                    QString("%1/%2-%3.png")
-                        .arg(qEnvironmentVariable("TAVORIN_SHOTS"), QGuiApplication::platformName())
-                        .arg(seen.size() + 1));
             for (int n = 1; n <= 13; ++n) {
                 int count = 0;
                 findColor(screen, Fixture::frameColor(n), &count);
@@ -78,12 +72,6 @@ private slots:
         };
         app.ui().MnuNew->trigger();
         QCOMPARE(seen, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
-        app.platform.onSleep = nullptr;
-        QElapsedTimer clock;
-        clock.start();
-        app.ui().MnuNew->trigger();
-        qInfo("%s: dragon and new character in %lld ms",
-              qPrintable(QGuiApplication::platformName()), clock.elapsed());
     }
 
     // Ten impatient presses during the dragon run no second one; Ctrl+U
@@ -146,24 +134,6 @@ private slots:
         QVERIFY(main.width() > 400 && dialogArea.isValid() && filmArea.isValid());
         QCOMPARE(gap(dialogArea, main), 0);
         QVERIFY2(gap(filmArea, main) <= 40, qPrintable(QString::number(gap(filmArea, main))));
-    }
-
-    // Not a check: with TAVORIN_SHOTS set, a question answered, to look at.
-    void look() {
-        if (!qEnvironmentVariableIsSet("TAVORIN_SHOTS"))
-            QSKIP("only with TAVORIN_SHOTS=<folder>");
-        LoadedApp app;
-        app.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
-        app.useTableOrder();
-        app.newCharacter();
-        app.ui().TxtImmSill->setText("ma");
-        QTest::mouseClick(app.ui().CmdMatch, Qt::LeftButton);
-        QTest::qWait(500);
-        captureScreen().save(QString("%1/%2-%3.png")
-                                 .arg(qEnvironmentVariable("TAVORIN_SHOTS"),
-                                      QGuiApplication::platformName(),
-                                      qEnvironmentVariable("TAVORIN_SHOT_TAG", "1")));
     }
 };
 
