@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
     g_free(uri);
     gst_element_set_state(playbin, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(playbin);
-    GstMessage* end = gst_bus_timed_pop_filtered(bus, 10 * GST_SECOND,
-                                                 GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
+    GstMessage* end =
+        gst_bus_timed_pop_filtered(bus, 10 * GST_SECOND, GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
     if (end)
         gst_message_unref(end);
     gst_object_unref(bus);
