@@ -89,34 +89,28 @@ QByteArray formatFromSignature(QIODevice& device) {
     return {};
 }
 
-// A reader for the picture in `device`, its format named from its signature.
-void prepareReader(QImageReader& reader, QIODevice& device) {
+// What `read` takes from a reader of the picture file, its format named from
+// its signature; nothing when the file does not open.
+template <class Read> auto fromReader(const QString& file, Read read) {
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly))
+        return decltype(read(std::declval<QImageReader&>()))();
     const QByteArray format = formatFromSignature(device);
-    reader.setDevice(&device);
-    reader.setFormat(format);
+    QImageReader reader(&device, format);
     // A named format still has the other plugins loaded unless the reader is
     // told not to look any further.
     reader.setAutoDetectImageFormat(format.isEmpty());
     reader.setDecideFormatFromContent(format.isEmpty());
+    return read(reader);
 }
 
 QImage readPicture(const QString& file) {
-    QFile device(file);
-    if (!device.open(QIODevice::ReadOnly))
-        return {};
-    QImageReader reader;
-    prepareReader(reader, device);
-    return reader.read();
+    return fromReader(file, [](QImageReader& reader) { return reader.read(); });
 }
 
 // The size a picture file declares, from its header alone.
 QSize declaredSize(const QString& file) {
-    QFile device(file);
-    if (!device.open(QIODevice::ReadOnly))
-        return {};
-    QImageReader reader;
-    prepareReader(reader, device);
-    return reader.size();
+    return fromReader(file, [](QImageReader& reader) { return reader.size(); });
 }
 
 // "<name>@2x.<ext>" beside "<name>.<ext>": the toolkit's name for the same
